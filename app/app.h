@@ -1,0 +1,20 @@
+// Process-wide state created at start-up, and the start-up itself.
+#ifndef LUMBEX_APP_APP_H
+#define LUMBEX_APP_APP_H
+
+#include <windows.h>
+
+extern HINSTANCE OwnInstance;
+extern HMODULE ResourceModule;
+extern bool ResourceModuleLoaded;   // ResourceModule is kezlng.dll, to be freed
+extern DWORD PlatformId;            // 1 = Windows 95 family, 2 = NT family
+extern HICON AppIcon;
+extern HFONT BoldFont;
+extern BYTE SilentMode;
+
+void StartUp(HINSTANCE instance);
+void DispatchCommandTail(const char* tail);
+void CleanUp();
+void ShowRemovalWarning();
+
+#endif

@@ -1,0 +1,10 @@
+#include "app.h"
+
+// The start-up code hands over the command line without the program name.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
+{
+    StartUp(instance);
+    DispatchCommandTail(tail);
+    CleanUp();
+    return 0;
+}

@@ -1,0 +1,20 @@
+// Command-tail rules, free of <windows.h>.
+#ifndef LUMBEX_APP_SWITCHES_H
+#define LUMBEX_APP_SWITCHES_H
+
+enum RunMode {
+    ModeUninstall,      // no "/" anywhere in the tail
+    ModeSetup,          // "/setup..."
+    ModeWait,           // "/wait..."
+    ModeWarning,        // "/warning..."
+    ModeNothing         // a switch that begins none of the above
+};
+
+struct CommandChoice {
+    RunMode mode;
+    bool silent;
+};
+
+CommandChoice ParseCommandTail(const char* tail);
+
+#endif

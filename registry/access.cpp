@@ -1,0 +1,180 @@
+#include "registry.h"
+
+#include <string.h>
+
+static HKEY RegistryRoot = HKEY_CURRENT_USER;
+static HKEY HeldKey;
+static bool HoldRequested;
+
+void SetRegistryRoot(HKEY root)
+{
+    RegistryRoot = root;
+}
+
+HKEY GetRegistryRoot()
+{
+    return RegistryRoot;
+}
+
+void ReleaseHeldRegKey()
+{
+    if (HeldKey) {
+        RegCloseKey(HeldKey);
+        HeldKey = NULL;
+    }
+    HoldRequested = false;
+}
+
+void HoldNextRegKey()
+{
+    ReleaseHeldRegKey();
+    HoldRequested = true;
+}
+
+HKEY OpenRegKeyForWrite(const char* key)
+{
+    if (HeldKey)
+        return HeldKey;
+    HKEY opened = NULL;
+    DWORD disposition;
+    LONG status = RegCreateKeyExA(RegistryRoot, key, 0, NULL, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE, NULL, &opened, &disposition);
+    if (status != ERROR_SUCCESS)
+        opened = NULL;
+    if (HoldRequested) {
+        HoldRequested = false;
+        HeldKey = opened;
+    }
+    return opened;
+}
+
+HKEY OpenRegKeyForRead(const char* key)
+{
+    if (HeldKey)
+        return HeldKey;
+    HKEY opened = NULL;
+    if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+                      &opened) != ERROR_SUCCESS) {
+        ReleaseHeldRegKey();
+        return NULL;
+    }
+    if (HoldRequested) {
+        HoldRequested = false;
+        HeldKey = opened;
+    }
+    return opened;
+}
+
+LONG CloseRegKey(HKEY key)
+{
+    if (HeldKey || !key)
+        return 0;
+    return RegCloseKey(key);
+}
+
+static void WriteValue(const char* key, const char* name, DWORD type, const void* data,
+                       DWORD size)
+{
+    HKEY opened = OpenRegKeyForWrite(key);
+    if (!opened)
+        return;
+    RegSetValueExA(opened, name, 0, type, (const BYTE*)data, size);
+    CloseRegKey(opened);
+}
+
+void WriteRegString(const char* key, const char* name, const char* text)
+{
+    WriteValue(key, name, REG_SZ, text, (DWORD)strlen(text) + 1);
+}
+
+void WriteRegDword(const char* key, const char* name, DWORD value)
+{
+    WriteValue(key, name, REG_DWORD, &value, sizeof value);
+}
+
+void WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD count)
+{
+    WriteValue(key, name, REG_BINARY, bytes, count);
+}
+
+// Queries into buffer; on success *size is the stored byte count.
+static bool QueryValue(const char* key, const char* name, void* buffer, DWORD* size)
+{
+    HKEY opened = OpenRegKeyForRead(key);
+    if (!opened)
+        return false;
+    DWORD type;
+    LONG status = RegQueryValueExA(opened, name, NULL, &type, (BYTE*)buffer, size);
+    CloseRegKey(opened);
+    return status == ERROR_SUCCESS;
+}
+
+bool ReadRegString(const char* key, const char* name, char* buffer, const char* defaultText,
+                   DWORD capacity)
+{
+    if (capacity == 0)
+        return false;
+    DWORD size = capacity;
+    if (QueryValue(key, name, buffer, &size)) {
+        // A value written by someone else may lack its terminator; one that
+        // fills the buffer without a zero at its end does not fit.
+        if (size < capacity) {
+            buffer[size] = 0;
+            return true;
+        }
+        if (buffer[capacity - 1] == 0)
+            return true;
+    }
+    size_t n = strlen(defaultText);
+    if (n >= capacity)
+        n = capacity - 1;
+    memcpy(buffer, defaultText, n);
+    buffer[n] = 0;
+    return false;
+}
+
+bool ReadRegDword(const char* key, const char* name, DWORD* value, DWORD defaultValue)
+{
+    DWORD stored = 0;           // a shorter value fills only its own bytes
+    DWORD size = sizeof stored;
+    if (QueryValue(key, name, &stored, &size)) {
+        *value = stored;
+        return true;
+    }
+    *value = defaultValue;
+    return false;
+}
+
+DWORD GetRegDword(const char* key, const char* name, DWORD defaultValue)
+{
+    DWORD value;
+    ReadRegDword(key, name, &value, defaultValue);
+    return value;
+}
+
+DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void* defaultBytes,
+                    DWORD capacity)
+{
+    DWORD size = capacity;
+    if (QueryValue(key, name, buffer, &size))
+        return size;
+    if (defaultBytes)
+        memcpy(buffer, defaultBytes, capacity);
+    else
+        memset(buffer, 0, capacity);
+    return 0;
+}
+
+LONG DeleteRegKey(const char* key)
+{
+    return RegDeleteKeyA(RegistryRoot, key);
+}
+
+void DeleteRegValue(const char* key, const char* name)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(opened, name);
+    RegCloseKey(opened);        // a key of its own: closed even while one is held
+}

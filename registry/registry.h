@@ -1,0 +1,34 @@
+// Registry access: every key path is relative to the root chosen with
+// SetRegistryRoot; "" names a key's default value.
+#ifndef LUMBEX_REGISTRY_REGISTRY_H
+#define LUMBEX_REGISTRY_REGISTRY_H
+
+#include <windows.h>
+
+void SetRegistryRoot(HKEY root);
+HKEY GetRegistryRoot();
+
+void WriteRegString(const char* key, const char* name, const char* text);
+void WriteRegDword(const char* key, const char* name, DWORD value);
+void WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD count);
+
+// Reads never fail for the caller: on any failure the default is used and the
+// result is false. A text read back always ends in a zero inside the buffer.
+bool ReadRegString(const char* key, const char* name, char* buffer, const char* defaultText,
+                   DWORD capacity);
+bool ReadRegDword(const char* key, const char* name, DWORD* value, DWORD defaultValue);
+DWORD GetRegDword(const char* key, const char* name, DWORD defaultValue);
+DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void* defaultBytes,
+                    DWORD capacity);
+
+LONG DeleteRegKey(const char* key);
+void DeleteRegValue(const char* key, const char* name);
+
+// While a key is held, every read and write uses it whatever path is given.
+void HoldNextRegKey();
+void ReleaseHeldRegKey();
+HKEY OpenRegKeyForWrite(const char* key);
+HKEY OpenRegKeyForRead(const char* key);
+LONG CloseRegKey(HKEY key);
+
+#endif

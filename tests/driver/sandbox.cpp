@@ -1,0 +1,209 @@
+#include "driver/sandbox.h"
+
+#include <shellapi.h>
+
+#include <vector>
+
+extern std::string TestToolPath;
+extern std::string TestFixtures;
+
+std::string ToolPath()
+{
+    return TestToolPath;
+}
+
+std::string FixturePath(const std::string& relative)
+{
+    std::string path = TestFixtures + "\\" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+bool RemoveTree(const std::string& path)
+{
+    if (!Exists(path))
+        return true;
+    std::string from = path;
+    from.push_back('\0');       // the shell wants a double-zero list
+    SHFILEOPSTRUCTA op = {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+    SHFileOperationA(&op);
+    return !Exists(path);
+}
+
+std::string MakeSandbox(const std::string& name)
+{
+    CreateDirectoryA("C:\\lumbex-tests", NULL);
+    std::string path = "C:\\lumbex-tests\\" + name;
+    RemoveTree(path);
+    CreateDirectoryA(path.c_str(), NULL);
+    return path;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, NULL) && got)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+HANDLE StartProgram(const std::string& commandLine, const std::string& folder)
+{
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL,
+                        folder.empty() ? NULL : folder.c_str(), &startup, &info))
+        return NULL;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+RunResult WaitProgram(HANDLE process, DWORD startTick, DWORD timeoutMs)
+{
+    RunResult result = {process != NULL, false, 0, 0};
+    if (!process)
+        return result;
+    result.finished = WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0;
+    result.elapsedMs = GetTickCount() - startTick;
+    GetExitCodeProcess(process, &result.exitCode);
+    return result;
+}
+
+RunResult RunProgram(const std::string& commandLine, const std::string& folder,
+                     DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram(commandLine, folder);
+    RunResult result = WaitProgram(process, start, timeoutMs);
+    if (process) {
+        if (!result.finished)
+            TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+    return result;
+}
+
+bool KeyExists(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+static bool Query(HKEY root, const std::string& path, const std::string& name, DWORD* type,
+                  std::string* bytes)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(key, name.c_str(), NULL, type, NULL, &size);
+    if (status == ERROR_SUCCESS && bytes) {
+        bytes->assign(size, '\0');
+        status = RegQueryValueExA(key, name.c_str(), NULL, type, (BYTE*)&(*bytes)[0], &size);
+        bytes->resize(size);
+    }
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::string& path, const std::string& name)
+{
+    DWORD type;
+    return Query(root, path, name, &type, NULL);
+}
+
+std::string RegRaw(HKEY root, const std::string& path, const std::string& name)
+{
+    DWORD type;
+    std::string bytes;
+    if (!Query(root, path, name, &type, &bytes))
+        return "<missing>";
+    return bytes;
+}
+
+std::string RegText(HKEY root, const std::string& path, const std::string& name)
+{
+    std::string bytes = RegRaw(root, path, name);
+    if (!bytes.empty() && bytes.back() == '\0')
+        bytes.pop_back();
+    return bytes;
+}
+
+DWORD RegType(HKEY root, const std::string& path, const std::string& name)
+{
+    DWORD type = REG_NONE;
+    if (!Query(root, path, name, &type, NULL))
+        return (DWORD)-1;
+    return type;
+}
+
+void DeleteTree(HKEY root, const std::string& path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    char name[512];
+    for (;;) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        std::string child = path + "\\" + name;
+        DeleteTree(root, child);
+        if (KeyExists(root, child))
+            break;              // cannot make progress
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(root, path.c_str());
+}
+
+void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
+            const std::string& bytes)
+{
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size());
+    RegCloseKey(key);
+}

@@ -1,0 +1,46 @@
+// Test-side helpers: paths handed over by CTest, sandbox folders in the wine
+// prefix, programs started and waited for, files and registry read back.
+#ifndef LUMBEX_TESTS_SANDBOX_H
+#define LUMBEX_TESTS_SANDBOX_H
+
+#include <windows.h>
+
+#include <string>
+
+// Windows path of the built Uninstall.exe and of a file below the fixtures folder.
+std::string ToolPath();
+std::string FixturePath(const std::string& relative);
+
+// A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first).
+std::string MakeSandbox(const std::string& name);
+bool RemoveTree(const std::string& path);
+
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+bool Exists(const std::string& path);
+bool IsFolder(const std::string& path);
+
+struct RunResult {
+    bool started;
+    bool finished;      // within the timeout
+    DWORD exitCode;
+    DWORD elapsedMs;
+};
+
+// Starts a command line in a folder; the caller closes the handle.
+HANDLE StartProgram(const std::string& commandLine, const std::string& folder);
+RunResult WaitProgram(HANDLE process, DWORD startTick, DWORD timeoutMs);
+RunResult RunProgram(const std::string& commandLine, const std::string& folder,
+                     DWORD timeoutMs);
+
+// Registry read-back through the same 32-bit view as the tool.
+bool KeyExists(HKEY root, const std::string& path);
+bool ValueExists(HKEY root, const std::string& path, const std::string& name);
+std::string RegText(HKEY root, const std::string& path, const std::string& name);
+DWORD RegType(HKEY root, const std::string& path, const std::string& name);
+std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
+void DeleteTree(HKEY root, const std::string& path);
+void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
+            const std::string& bytes);
+
+#endif

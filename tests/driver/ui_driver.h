@@ -1,0 +1,40 @@
+// A small Win32 UI driver for tests: finds windows by caption, reads what the
+// user would see, and presses buttons, in this process or another one.
+#ifndef LUMBEX_TESTS_UI_DRIVER_H
+#define LUMBEX_TESTS_UI_DRIVER_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A visible top-level window with exactly this caption; NULL after the timeout.
+HWND WaitForWindow(const std::string& caption, DWORD timeoutMs);
+// True once no visible top-level window has this caption.
+bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs);
+
+std::string WindowText(HWND window);
+std::string ControlText(HWND dialog, int id);
+// Non-empty texts of the STATIC children, in child order.
+std::vector<std::string> StaticTexts(HWND dialog);
+// The message of a message box (its one non-empty static text).
+std::string MessageBoxText(HWND box);
+
+bool IsChecked(HWND dialog, int id);
+bool IsEnabled(HWND dialog, int id);
+bool IsShown(HWND window);
+// Posts a click, so that a button which opens a modal loop does not block us.
+bool ClickButton(HWND dialog, int id);
+bool PressKey(HWND window, UINT virtualKey);
+
+// Waits for a message box, reads its text and presses the button.
+struct BoxAnswer {
+    bool found;
+    std::string text;
+};
+BoxAnswer AnswerMessageBox(const std::string& caption, int button, DWORD timeoutMs);
+
+// Saves what the screen shows of the window as a 24-bit BMP file.
+bool SaveScreenshot(HWND window, const std::string& path);
+
+#endif

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+#include "driver/sandbox.h"
+#include "registry/registry.h"
+
+namespace {
+
+const char* Base = "Software\\LumbexTest";
+
+class Access : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReleaseHeldRegKey();
+        DeleteTree(HKEY_CURRENT_USER, Base);
+        SetRegistryRoot(HKEY_CURRENT_USER);
+    }
+    void TearDown() override
+    {
+        ReleaseHeldRegKey();
+        DeleteTree(HKEY_CURRENT_USER, Base);
+    }
+    static std::string Key(const char* sub) { return std::string(Base) + "\\" + sub; }
+};
+
+TEST_F(Access, ReadingAMissingKeyUsesTheDefaultAndCreatesNothing)
+{
+    char buffer[16];
+    memset(buffer, 'x', sizeof buffer);
+    EXPECT_FALSE(ReadRegString(Key("A").c_str(), "", buffer, "def", sizeof buffer));
+    EXPECT_STREQ("def", buffer);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Base));
+    EXPECT_EQ(77u, GetRegDword(Key("A").c_str(), "Value", 77));
+    DeleteRegValue(Key("A").c_str(), "Value");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Base));
+}
+
+TEST_F(Access, WritesCreateEveryKeyAlongThePathAndStoreExactBytes)
+{
+    std::string deep = Key("Setup\\.kez");
+    WriteRegString(deep.c_str(), "Type", "");
+    WriteRegString(deep.c_str(), "", "Default text");
+    WriteRegDword(deep.c_str(), "Associated", 0x01020304);
+    WriteRegBinary(deep.c_str(), "Data", "\x00\x01\x02", 3);
+    EXPECT_EQ((DWORD)REG_SZ, RegType(HKEY_CURRENT_USER, deep, "Type"));
+    EXPECT_EQ(std::string(1, '\0'), RegRaw(HKEY_CURRENT_USER, deep, "Type"));
+    EXPECT_EQ("Default text", RegText(HKEY_CURRENT_USER, deep, ""));
+    EXPECT_EQ((DWORD)REG_DWORD, RegType(HKEY_CURRENT_USER, deep, "Associated"));
+    EXPECT_EQ(std::string("\x04\x03\x02\x01", 4), RegRaw(HKEY_CURRENT_USER, deep, "Associated"));
+    EXPECT_EQ((DWORD)REG_BINARY, RegType(HKEY_CURRENT_USER, deep, "Data"));
+    EXPECT_EQ(std::string("\x00\x01\x02", 3), RegRaw(HKEY_CURRENT_USER, deep, "Data"));
+}
+
+TEST_F(Access, StringReadsAcceptEmptyValuesAndRefuseOversizedOnes)
+{
+    std::string key = Key("S");
+    WriteRegString(key.c_str(), "Empty", "");
+    WriteRegString(key.c_str(), "Seven", "1234567");
+    WriteRegString(key.c_str(), "Eight", "12345678");
+    char buffer[8];
+    EXPECT_TRUE(ReadRegString(key.c_str(), "Empty", buffer, "def", sizeof buffer));
+    EXPECT_STREQ("", buffer);
+    EXPECT_TRUE(ReadRegString(key.c_str(), "Seven", buffer, "def", sizeof buffer));
+    EXPECT_STREQ("1234567", buffer);
+    EXPECT_FALSE(ReadRegString(key.c_str(), "Eight", buffer, "def", sizeof buffer));
+    EXPECT_STREQ("def", buffer);
+    EXPECT_FALSE(ReadRegString(key.c_str(), "Missing", buffer, "", sizeof buffer));
+    EXPECT_STREQ("", buffer);
+}
+
+TEST_F(Access, TextsWrittenWithoutTerminatorEndInsideTheBuffer)
+{
+    std::string key = Key("Raw");
+    SetRaw(HKEY_CURRENT_USER, key, "Short", REG_SZ, "abc");          // no zero byte
+    SetRaw(HKEY_CURRENT_USER, key, "Full", REG_SZ, "abcdefgh");      // 8 bytes, no zero
+    SetRaw(HKEY_CURRENT_USER, key, "Binary", REG_BINARY, "WXYZ");
+    SetRaw(HKEY_CURRENT_USER, key, "Exact", REG_BINARY, std::string("abcdefg\0", 8));
+    char buffer[8 + 4];
+    memset(buffer, 'Q', sizeof buffer);
+    EXPECT_TRUE(ReadRegString(key.c_str(), "Short", buffer, "def", 8));
+    EXPECT_STREQ("abc", buffer);
+    memset(buffer, 'Q', sizeof buffer);
+    EXPECT_FALSE(ReadRegString(key.c_str(), "Full", buffer, "def", 8));
+    EXPECT_STREQ("def", buffer);
+    EXPECT_EQ('Q', buffer[8]);
+    memset(buffer, 'Q', sizeof buffer);
+    EXPECT_TRUE(ReadRegString(key.c_str(), "Binary", buffer, "def", 8));
+    EXPECT_STREQ("WXYZ", buffer);
+    memset(buffer, 'Q', sizeof buffer);
+    EXPECT_TRUE(ReadRegString(key.c_str(), "Exact", buffer, "def", 8));
+    EXPECT_STREQ("abcdefg", buffer);
+    EXPECT_EQ('Q', buffer[8]);
+}
+
+TEST_F(Access, DwordReadsTakeDefaultsOnlyWhenTheValueIsUnusable)
+{
+    std::string key = Key("D");
+    WriteRegDword(key.c_str(), "Zero", 0);
+    SetRaw(HKEY_CURRENT_USER, key, "Short", REG_BINARY, "\x05\x01");
+    SetRaw(HKEY_CURRENT_USER, key, "Long", REG_BINARY, "12345678");
+    EXPECT_EQ(0u, GetRegDword(key.c_str(), "Zero", 1));
+    EXPECT_EQ(0x0105u, GetRegDword(key.c_str(), "Short", 1));
+    EXPECT_EQ(9u, GetRegDword(key.c_str(), "Long", 9));
+    DWORD value = 5;
+    EXPECT_FALSE(ReadRegDword(key.c_str(), "Missing", &value, 3));
+    EXPECT_EQ(3u, value);
+    EXPECT_TRUE(ReadRegDword(key.c_str(), "Zero", &value, 3));
+    EXPECT_EQ(0u, value);
+}
+
+TEST_F(Access, BinaryReadsReportTheStoredLength)
+{
+    std::string key = Key("B");
+    WriteRegBinary(key.c_str(), "Empty", "", 0);
+    WriteRegBinary(key.c_str(), "Three", "abc", 3);
+    char buffer[6];
+    memset(buffer, 'Q', sizeof buffer);
+    EXPECT_EQ(0u, ReadRegBinary(key.c_str(), "Empty", buffer, NULL, sizeof buffer));
+    EXPECT_EQ(std::string(6, 'Q'), std::string(buffer, 6));
+    EXPECT_EQ(3u, ReadRegBinary(key.c_str(), "Three", buffer, NULL, sizeof buffer));
+    EXPECT_EQ("abc", std::string(buffer, 3));
+    EXPECT_EQ(0u, ReadRegBinary(key.c_str(), "Missing", buffer, NULL, sizeof buffer));
+    EXPECT_EQ(std::string(6, '\0'), std::string(buffer, 6));
+    EXPECT_EQ(0u, ReadRegBinary(key.c_str(), "Missing", buffer, "123456", sizeof buffer));
+    EXPECT_EQ("123456", std::string(buffer, 6));
+    EXPECT_EQ(0u, ReadRegBinary(key.c_str(), "Three", buffer, "zzzz", 2));   // too small
+    EXPECT_EQ("zz", std::string(buffer, 2));
+}
+
+TEST_F(Access, DeletionsRemoveOneKeyOrOneValue)
+{
+    std::string parent = Key("P");
+    std::string child = Key("P\\C");
+    WriteRegString(child.c_str(), "V", "x");
+    WriteRegString(parent.c_str(), "V", "y");
+    EXPECT_NE(0, DeleteRegKey(parent.c_str()));       // NT refuses a key with subkeys
+    EXPECT_EQ(0, DeleteRegKey(child.c_str()));
+    EXPECT_NE(0, DeleteRegKey(child.c_str()));
+    DeleteRegValue(parent.c_str(), "V");
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, parent, "V"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, parent));
+    DeleteRegValue(parent.c_str(), "Missing");
+    EXPECT_EQ(0, DeleteRegKey(parent.c_str()));
+}
+
+TEST_F(Access, AHeldKeyServesTwoPathsAndARootChangeUntilReleased)
+{
+    std::string a = Key("A");
+    std::string b = Key("B");
+    HoldNextRegKey();
+    WriteRegString(a.c_str(), "First", "1");
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    WriteRegString(b.c_str(), "Second", "2");
+    ReleaseHeldRegKey();
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    EXPECT_EQ("1", RegText(HKEY_CURRENT_USER, a, "First"));
+    EXPECT_EQ("2", RegText(HKEY_CURRENT_USER, a, "Second"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, b));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, b));
+
+    WriteRegString(b.c_str(), "Third", "3");
+    EXPECT_EQ("3", RegText(HKEY_CURRENT_USER, b, "Third"));
+}
+
+TEST_F(Access, AHoldRequestIsDroppedByAFailedOpening)
+{
+    std::string a = Key("A");
+    std::string b = Key("B");
+    char buffer[8];
+    HoldNextRegKey();
+    EXPECT_FALSE(ReadRegString(Key("Missing").c_str(), "", buffer, "", sizeof buffer));
+    WriteRegString(a.c_str(), "V", "a");
+    WriteRegString(b.c_str(), "V", "b");
+    EXPECT_EQ("a", RegText(HKEY_CURRENT_USER, a, "V"));
+    EXPECT_EQ("b", RegText(HKEY_CURRENT_USER, b, "V"));
+
+    // A write whose key cannot be created consumes the request as well.
+    HoldNextRegKey();
+    SetRegistryRoot((HKEY)(ULONG_PTR)0x1234);
+    WriteRegString(a.c_str(), "W", "lost");
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    WriteRegString(a.c_str(), "W", "a");
+    WriteRegString(b.c_str(), "W", "b");
+    EXPECT_EQ("a", RegText(HKEY_CURRENT_USER, a, "W"));
+    EXPECT_EQ("b", RegText(HKEY_CURRENT_USER, b, "W"));
+}
+
+TEST_F(Access, AHeldKeyIsTakenByTheFirstSuccessfulRead)
+{
+    std::string a = Key("A");
+    std::string b = Key("B");
+    WriteRegString(a.c_str(), "V", "from a");
+    WriteRegString(b.c_str(), "V", "from b");
+    HoldNextRegKey();
+    char buffer[16];
+    EXPECT_TRUE(ReadRegString(a.c_str(), "V", buffer, "", sizeof buffer));
+    EXPECT_TRUE(ReadRegString(b.c_str(), "V", buffer, "", sizeof buffer));
+    EXPECT_STREQ("from a", buffer);
+    ReleaseHeldRegKey();
+    EXPECT_TRUE(ReadRegString(b.c_str(), "V", buffer, "", sizeof buffer));
+    EXPECT_STREQ("from b", buffer);
+}
+
+}  // namespace
