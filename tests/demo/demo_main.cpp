@@ -6,25 +6,24 @@
 
 #include <string>
 
+#include "demo/demo.h"
 #include "driver/sandbox.h"
 #include "driver/ui_driver.h"
 
 std::string TestToolPath;
 std::string TestFixtures;
 
-namespace {
-
-const char* Folder = "C:\\Program Files\\Lumbex";
-std::string Shots;
+const char* DemoFolder = "C:\\Program Files\\Lumbex";
+std::string DemoShots;
 
 std::string Quoted(const std::string& path)
 {
     return "\"" + path + "\"";
 }
 
-std::string Tool()
+std::string DemoTool()
 {
-    return std::string(Folder) + "\\Uninstall.exe";
+    return std::string(DemoFolder) + "\\Uninstall.exe";
 }
 
 void Show(const std::string& text)
@@ -33,9 +32,11 @@ void Show(const std::string& text)
     fflush(stdout);
 }
 
+namespace {
+
 void Timed(const char* what, const std::string& arguments)
 {
-    RunResult run = RunProgram(Quoted(Tool()) + arguments, Folder, 20000);
+    RunResult run = RunProgram(Quoted(DemoTool()) + arguments, DemoFolder, 20000);
     printf("  %-30s exit code %lu after %lu ms\n", what, run.exitCode, run.elapsedMs);
     fflush(stdout);
 }
@@ -44,14 +45,14 @@ void Warning()
 {
     Show("\n\"/warning\" (run by the removal script when the executable survived):");
     DWORD start = GetTickCount();
-    HANDLE process = StartProgram(Quoted(Tool()) + " /warning", Folder);
+    HANDLE process = StartProgram(Quoted(DemoTool()) + " /warning", DemoFolder);
     HWND box = WaitForWindow("Uninstall Lumbex", 15000);
     if (!box) {
         Show("  no message box appeared");
         return;
     }
     Sleep(300);
-    SaveScreenshot(box, Shots + "\\warning.bmp");
+    SaveScreenshot(box, DemoShots + "\\warning.bmp");
     Show("  caption: " + WindowText(box));
     Show("  text:    " + MessageBoxText(box));
     ClickButton(box, IDOK);
@@ -69,13 +70,13 @@ int main(int argc, char** argv)
         return 2;
     }
     TestToolPath = argv[1];
-    Shots = argv[2];
-    CreateDirectoryA(Shots.c_str(), NULL);
+    DemoShots = argv[2];
+    CreateDirectoryA(DemoShots.c_str(), NULL);
 
-    Show("Installing the tool as " + Tool());
-    RemoveTree(Folder);
-    CreateDirectoryA(Folder, NULL);
-    if (!CopyFileA(ToolPath().c_str(), Tool().c_str(), FALSE)) {
+    Show("Installing the tool as " + DemoTool());
+    RemoveTree(DemoFolder);
+    CreateDirectoryA(DemoFolder, NULL);
+    if (!CopyFileA(ToolPath().c_str(), DemoTool().c_str(), FALSE)) {
         Show("  cannot copy the tool");
         return 1;
     }
@@ -86,5 +87,7 @@ int main(int argc, char** argv)
     Timed("/warn (not /warning)", " /warn");
     Timed("/s alone (silent, no mode)", " /s");
     Warning();
+    DemoSetup();
+    DemoUninstall();
     return 0;
 }

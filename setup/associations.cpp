@@ -1,0 +1,5 @@
+#include "setup.h"
+
+void WriteAssociations(HWND)
+{
+}

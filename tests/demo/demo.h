@@ -1,0 +1,20 @@
+// Pieces of the README's demo, one file per mode.
+#ifndef LUMBEX_TESTS_DEMO_H
+#define LUMBEX_TESTS_DEMO_H
+
+#include <string>
+
+// Where the demo installs the tool, and where screenshots go.
+extern const char* DemoFolder;
+extern std::string DemoShots;
+
+void Show(const std::string& text);
+std::string Quoted(const std::string& path);
+std::string DemoTool();     // DemoFolder\Uninstall.exe
+
+// Puts the product's stand-in files in place and runs setup mode.
+void DemoSetup();
+// Runs the uninstaller and shows what is left.
+void DemoUninstall();
+
+#endif

@@ -1,0 +1,6 @@
+#include "demo/demo.h"
+
+void DemoUninstall()
+{
+    Show("\n(uninstall mode is not built yet)");
+}

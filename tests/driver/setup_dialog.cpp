@@ -1,0 +1,33 @@
+#include "driver/setup_dialog.h"
+
+namespace {
+
+INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+}  // namespace
+
+HWND OpenOptionsDialog(std::initializer_list<int> ticked)
+{
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(NULL), "SETUPDLG", NULL, PlainProc, 0);
+    if (!dialog)
+        return NULL;
+    for (int id = 5101; id <= 5111; id++)
+        CheckDlgButton(dialog, id, BST_UNCHECKED);
+    for (int id : ticked)
+        CheckDlgButton(dialog, id, BST_CHECKED);
+    return dialog;
+}
+
+HWND OpenOptionsDialogWithDefaults()
+{
+    return OpenOptionsDialog({5101, 5102, 5103, 5104, 5105, 5108, 5109, 5111});
+}
+
+void CloseOptionsDialog(HWND dialog)
+{
+    if (dialog)
+        DestroyWindow(dialog);
+}

@@ -1,0 +1,16 @@
+// The real "SETUPDLG" from the resources linked into the test, opened
+// modeless with a plain procedure, so that the setup actions can read its boxes.
+#ifndef LUMBEX_TESTS_SETUP_DIALOG_H
+#define LUMBEX_TESTS_SETUP_DIALOG_H
+
+#include <windows.h>
+
+#include <initializer_list>
+
+// Opens the dialog with exactly the given boxes ticked (ids 5101-5111).
+HWND OpenOptionsDialog(std::initializer_list<int> ticked);
+// All eleven boxes in their first-run defaults.
+HWND OpenOptionsDialogWithDefaults();
+void CloseOptionsDialog(HWND dialog);
+
+#endif
