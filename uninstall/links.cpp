@@ -39,7 +39,6 @@ static void RemoveProgramGroup(IMalloc* allocator, int folder)
         return;
     path[strlen(path) + 1] = 0;     // the shell takes a list ended by two zeros
     SHFILEOPSTRUCTA operation = {};
-    operation.hwnd = NULL;
     operation.wFunc = FO_DELETE;
     operation.pFrom = path;
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;

@@ -47,14 +47,9 @@ void ListTree(const std::string& path, std::string* listing)
 // the box has gone, so that the next box with the same caption is not it.
 BoxAnswer Answer(int button, DWORD timeoutMs)
 {
-    BoxAnswer answer = {false, std::string()};
     HWND box = WaitForWindow(Caption, timeoutMs);
-    if (!box)
-        return answer;
-    answer.found = true;
-    answer.text = MessageBoxText(box);
-    ClickButton(box, button);
-    for (int i = 0; i < 200 && IsWindow(box); i++)
+    BoxAnswer answer = AnswerMessageBox(Caption, button, 0);
+    for (int i = 0; box && i < 200 && IsWindow(box); i++)
         Sleep(25);
     return answer;
 }
