@@ -44,6 +44,11 @@ std::string MakeSandbox(const std::string& name)
     return path;
 }
 
+std::string Sz(const std::string& text)
+{
+    return text + std::string(1, '\0');
+}
+
 bool WriteBytes(const std::string& path, const std::string& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
@@ -180,21 +185,53 @@ DWORD RegType(HKEY root, const std::string& path, const std::string& name)
 
 void DeleteTree(HKEY root, const std::string& path)
 {
+    // Relative opens below a handle: no limit on the length of the whole path.
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+static void DumpKey(HKEY key, const std::string& path, std::string* out)
+{
+    *out += "[" + path + "]\n";
+    char name[16384];
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; i++) {
+        DWORD nameLength = sizeof name;
+        DWORD dataLength = (DWORD)data.size();
+        DWORD type;
+        if (RegEnumValueA(key, i, name, &nameLength, NULL, &type, data.data(), &dataLength))
+            break;
+        char head[64];
+        wsprintfA(head, " type %lu, %lu bytes:", type, dataLength);
+        *out += "  \"" + std::string(name, nameLength) + "\"" + head;
+        for (DWORD b = 0; b < dataLength; b++) {
+            char hex[4];
+            wsprintfA(hex, " %02x", data[b]);
+            *out += hex;
+        }
+        *out += "\n";
+    }
+    for (DWORD i = 0;; i++) {
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, NULL, NULL, NULL, NULL))
+            break;
+        HKEY child;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
+            DumpKey(child, path + "\\" + name, out);
+            RegCloseKey(child);
+        }
+    }
+}
+
+std::string DumpTree(HKEY root, const std::string& path)
+{
+    std::string out;
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    char name[512];
-    for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        std::string child = path + "\\" + name;
-        DeleteTree(root, child);
-        if (KeyExists(root, child))
-            break;              // cannot make progress
-    }
+        return out;
+    DumpKey(key, path, &out);
     RegCloseKey(key);
-    RegDeleteKeyA(root, path.c_str());
+    return out;
 }
 
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,

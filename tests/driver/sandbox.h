@@ -15,6 +15,9 @@ std::string FixturePath(const std::string& relative);
 std::string MakeSandbox(const std::string& name);
 bool RemoveTree(const std::string& path);
 
+// A text with its terminating zero, as a REG_SZ value stores it.
+std::string Sz(const std::string& text);
+
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
@@ -40,6 +43,9 @@ std::string RegText(HKEY root, const std::string& path, const std::string& name)
 DWORD RegType(HKEY root, const std::string& path, const std::string& name);
 std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
 void DeleteTree(HKEY root, const std::string& path);
+// Every key and value below path (types and raw bytes), one line each, for
+// comparing a tree before and after; empty when the key does not exist.
+std::string DumpTree(HKEY root, const std::string& path);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes);
 
