@@ -117,8 +117,4 @@ void DemoUninstall()
     Show("  the removal script finished " + std::to_string(GetTickCount() - start) +
          " ms after the start");
     ShowState("after the script:");
-    Show("  App Paths\\Lumbex.exe stays registered, as it is never removed: \"" +
-         RegText(HKEY_LOCAL_MACHINE,
-                 "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex.exe", "") +
-         "\"");
 }

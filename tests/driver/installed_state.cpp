@@ -177,6 +177,7 @@ std::vector<std::string> PresentSetupRegistry()
     for (const std::string& handler : HandlerKeys())
         key(HKEY_CLASSES_ROOT, handler, "HKCR");
     key(HKEY_LOCAL_MACHINE, UninstallKey, "HKLM");
+    key(HKEY_LOCAL_MACHINE, AppPathKey, "HKLM");
     if (ValueExists(HKEY_LOCAL_MACHINE, ApprovedKey, ClassId))
         present.push_back(std::string("HKLM\\") + ApprovedKey + "\\" + ClassId);
     return present;

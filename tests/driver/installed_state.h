@@ -23,8 +23,8 @@ void RemoveLinkStandIns();
 // on, for the archiver in folder; ".kez" was "OldKez.Document"
 // ("application/x-oldkez") before.
 void PlaceSetupRegistry(const std::string& folder);
-// The placed keys and values that still exist (not ".kez" itself, which
-// stays, nor "App Paths\Lumbex.exe", which uninstall leaves in place).
+// The placed keys and values that still exist, but for ".kez" itself,
+// which gets its old type back.
 std::vector<std::string> PresentSetupRegistry();
 void RemoveSetupRegistry();
 
