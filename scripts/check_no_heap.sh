@@ -4,7 +4,7 @@
 # a stream's, are the runtime's business.)  Usage: check_no_heap.sh <nm> <archive or object>...
 nm=$1
 shift
-allocators='^(malloc|calloc|realloc|free|_?strdup|_Znwj|_Znaj|_ZdlPv|_ZdaPv|_ZdlPvj|HeapAlloc|HeapReAlloc|LocalAlloc|LocalReAlloc|GlobalAlloc|GlobalReAlloc|VirtualAlloc|CoTaskMemAlloc|SysAllocString.*|_?alloca)(@[0-9]+)?$'
+allocators='^(malloc|calloc|realloc|free|strdup|Znwj|Znaj|ZdlPv|ZdaPv|ZdlPvj|HeapAlloc|HeapReAlloc|LocalAlloc|LocalReAlloc|GlobalAlloc|GlobalReAlloc|VirtualAlloc|CoTaskMemAlloc|SysAllocString.*|alloca)(@[0-9]+)?$'
 found=$("$nm" -u "$@" | sed 's/^ *U _*//; s/^__imp__*//' | grep -E "$allocators" | sort -u)
 if [ -n "$found" ]; then
     echo "the tool's code refers to allocators:"
