@@ -90,25 +90,47 @@ bool IsOwnShellNew(const ArchiveType& type)
     return same;
 }
 
+// Reads a text that the uninstaller may have to write back. False for a value
+// that is there but could not be given back as it was: not a plain text, or
+// longer than the buffer.
+static bool ReadRestorable(const char* key, const char* name, char* buffer, DWORD capacity)
+{
+    buffer[0] = 0;
+    HKEY opened;
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return true;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(opened, name, NULL, &type, NULL, &size);
+    RegCloseKey(opened);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return true;
+    return status == ERROR_SUCCESS && type == REG_SZ &&
+           ReadRegString(key, name, buffer, "", capacity);
+}
+
 // Keeps what the extension meant before, for the uninstaller to give back.
-static void SavePreviousType(const ArchiveType& type)
+// False when that cannot be kept: the extension is then left alone.
+static bool SavePreviousType(const ArchiveType& type)
 {
     char previousType[512];
     char previousContent[512];
-    ReadRegString(type.extension, "", previousType, "", sizeof previousType);
-    ReadRegString(type.extension, "Content Type", previousContent, "", sizeof previousContent);
+    if (!ReadRestorable(type.extension, "", previousType, sizeof previousType) ||
+        !ReadRestorable(type.extension, "Content Type", previousContent, sizeof previousContent))
+        return false;
     // Saving an own type would overwrite what an earlier run saved.
     if (IsOwnProgId(previousType))
-        return;
+        return true;
     char key[80];
     char saved[96];
     if (!SettingsKey(key, sizeof key, type) || !SavedShellNewKey(saved, sizeof saved, type))
-        return;
+        return false;
     SetRegistryRoot(HKEY_CURRENT_USER);
     WriteRegString(key, "Type", previousType);
     WriteRegString(key, "Content", previousContent);
     RemoveRegTree(saved);       // a template saved from an earlier owner is stale now
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    return true;
 }
 
 // Another program's New-menu entry is kept aside before the archiver's
@@ -133,7 +155,8 @@ static void WriteShellNew(const ArchiveType& type, const BYTE* data, DWORD size)
 
 static void Associate(const ArchiveType& type, bool shellIntegration)
 {
-    SavePreviousType(type);
+    if (!SavePreviousType(type))
+        return;
     WriteRegString(type.extension, "", type.progId);
     WriteRegString(type.extension, "Content Type", type.contentType);
     BYTE data[32];
