@@ -46,16 +46,28 @@ static bool ResolveEntry(const char* installFolder, const FoldedPath& folder, co
     return LiesInside(resolved, folder);
 }
 
-static bool RemoveEntry(const char* installFolder, const FoldedPath& folder, const char* entry)
+enum EntryResult { EntryRemoved, EntryStanding, EntryGone };
+
+static EntryResult RemoveEntry(const char* installFolder, const FoldedPath& folder,
+                               const char* entry)
 {
     char path[MAX_PATH];
     if (!ResolveEntry(installFolder, folder, entry, path, sizeof path))
-        return false;
+        return EntryGone;       // refused: no pass will ever remove it
     DWORD attributes = GetFileAttributesA(path);
-    SetFileAttributesA(path, 0);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return RemoveDirectoryA(path) != 0;
-    return DeleteFileA(path) != 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return EntryGone;
+    } else if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                             FILE_ATTRIBUTE_SYSTEM)) {
+        SetFileAttributesA(path, 0);
+    }
+    bool removed = (attributes != INVALID_FILE_ATTRIBUTES &&
+                    (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                       ? RemoveDirectoryA(path) != 0
+                       : DeleteFileA(path) != 0;
+    return removed ? EntryRemoved : EntryStanding;
 }
 
 // The install folder in the form that resolved entries begin with.
@@ -75,11 +87,15 @@ int RemoveListedEntries(FILE* list, const char* installFolder)
         return 0;
     for (int passes = 1;; passes++) {
         int removed = 0;
+        int standing = 0;
         char line[ListLineCapacity];
-        while (ReadListEntry(list, line, sizeof line))
-            if (RemoveEntry(installFolder, folder, line))
-                removed++;
-        if (removed == 0 || fseek(list, 0, SEEK_SET) != 0)
+        while (ReadListEntry(list, line, sizeof line)) {
+            EntryResult result = RemoveEntry(installFolder, folder, line);
+            removed += result == EntryRemoved;
+            standing += result == EntryStanding;
+        }
+        // With nothing listed left standing, another pass could remove nothing.
+        if (removed == 0 || standing == 0 || fseek(list, 0, SEEK_SET) != 0)
             return passes;
     }
 }
