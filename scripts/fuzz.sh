@@ -16,6 +16,7 @@ for fuzzer in "$build"/fuzz_*; do
     rm -rf "$work" && mkdir -p "$work"
     log="$build/$name.log"
     if "$fuzzer" -max_total_time="$seconds" -max_len=6000 -print_final_stats=1 \
+        -artifact_prefix="$build/" \
         "$work" "$root/tests/fuzz/corpus/$name" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         echo "$name: clean, $runs executions in $seconds s"
