@@ -12,7 +12,8 @@ shift 2
 
 export WINEPREFIX="$state/prefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu builder: shortcuts saved in the prefix must not reach the host's menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 
 start_display() {
     if [ -f "$state/display" ] && kill -0 "$(cat "$state/xvfb.pid" 2>/dev/null)" 2>/dev/null; then
@@ -44,6 +45,13 @@ up)
             </dev/null >>"$state/boot.log" 2>&1
         wineserver -w
     fi
+    # Wine links Desktop, Documents and the like to $HOME, which every prefix
+    # on the machine would then share; give each prefix folders of its own.
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm -f "$link" && mkdir -p "$link"
+        fi
+    done
     start_display || exit 1
     DISPLAY=$(cat "$state/display") wineserver -p 60 </dev/null >"$state/wineserver.log" 2>&1
     echo "prefix $WINEPREFIX ready on display $(cat "$state/display")"
@@ -58,7 +66,7 @@ run)
     exit $rc
     ;;
 env)
-    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY='$(cat "$state/display" 2>/dev/null)'"
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='$(cat "$state/display" 2>/dev/null)'"
     ;;
 down)
     wineserver -k 2>/dev/null

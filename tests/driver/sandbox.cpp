@@ -21,6 +21,13 @@ std::string FixturePath(const std::string& relative)
     return path;
 }
 
+std::string ScreenshotPath(const std::string& name)
+{
+    std::string folder = TestFixtures + "\\..\\screenshots";
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder + "\\" + name;
+}
+
 bool RemoveTree(const std::string& path)
 {
     if (!Exists(path))

@@ -11,6 +11,9 @@
 std::string ToolPath();
 std::string FixturePath(const std::string& relative);
 
+// Where tests save screenshots: build/tests/screenshots\<name> (created).
+std::string ScreenshotPath(const std::string& name);
+
 // A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first).
 std::string MakeSandbox(const std::string& name);
 bool RemoveTree(const std::string& path);
