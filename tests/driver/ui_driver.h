@@ -10,6 +10,10 @@
 
 // A visible top-level window with exactly this caption; NULL after the timeout.
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs);
+// The same for a window that also has a child control with this id and text:
+// tells apart dialogs that share a caption.
+HWND WaitForDialog(const std::string& caption, int controlId, const std::string& controlText,
+                   DWORD timeoutMs);
 // True once no visible top-level window has this caption.
 bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs);
 
