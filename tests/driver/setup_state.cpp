@@ -1,14 +1,17 @@
 #include "driver/setup_state.h"
 
 #include <shlobj.h>
+#include <stdio.h>
+
+#include <algorithm>
 
 #include "driver/sandbox.h"
 
-bool PlaceProduct(const std::string& fixtures, const std::string& folder)
+bool PlaceProduct(const std::string& folder)
 {
     bool all = true;
     for (const char* name : {"Lumbex.exe", "kezext.dll", "license.txt", "register.frm"})
-        all = CopyFileA((fixtures + "\\product\\" + name).c_str(),
+        all = CopyFileA(FixturePath(std::string("product\\") + name).c_str(),
                         (folder + "\\" + name).c_str(), FALSE) &&
               all;
     return all;
@@ -72,6 +75,79 @@ void ForgetSetup()
         if (!folder.empty())
             RemoveTree(folder + "\\Lumbex");
     }
+}
+
+namespace {
+
+std::string Describe(const std::string& name, DWORD type, const std::string& data)
+{
+    std::string line = "  " + (name.empty() ? std::string("@") : name) + " = ";
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::string text = data;
+        if (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        else
+            line += "(unterminated) ";
+        return line + (type == REG_SZ ? "REG_SZ \"" : "REG_EXPAND_SZ \"") + text + "\"";
+    }
+    if (type == REG_DWORD && data.size() == 4)
+        return line + "REG_DWORD " + std::to_string(*(const DWORD*)data.data());
+    line += type == REG_BINARY ? "REG_BINARY" : "type " + std::to_string(type);
+    for (unsigned char byte : data) {
+        char hex[4];
+        snprintf(hex, sizeof hex, " %02x", byte);
+        line += hex;
+    }
+    return line;
+}
+
+void DumpKey(HKEY root, const std::string& path, std::vector<std::string>* lines)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    lines->push_back("[" + path + "]");
+    std::vector<std::string> values;
+    for (DWORD i = 0;; i++) {
+        char name[512];
+        DWORD nameLength = sizeof name;
+        BYTE data[2048];
+        DWORD size = sizeof data;
+        DWORD type;
+        if (RegEnumValueA(key, i, name, &nameLength, NULL, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values.push_back(Describe(name, type, std::string((const char*)data, size)));
+    }
+    std::sort(values.begin(), values.end());
+    lines->insert(lines->end(), values.begin(), values.end());
+    std::vector<std::string> children;
+    for (DWORD i = 0;; i++) {
+        char name[512];
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        children.push_back(name);
+    }
+    RegCloseKey(key);
+    std::sort(children.begin(), children.end());
+    for (const std::string& child : children)
+        DumpKey(root, path + "\\" + child, lines);
+}
+
+}  // namespace
+
+std::vector<std::string> DumpTree(HKEY root, const std::string& path)
+{
+    std::vector<std::string> lines;
+    DumpKey(root, path, &lines);
+    return lines;
+}
+
+std::string DumpValue(HKEY root, const std::string& path, const std::string& name)
+{
+    if (!ValueExists(root, path, name))
+        return "<missing>";
+    return Describe(name, RegType(root, path, name), RegRaw(root, path, name));
 }
 
 std::string SpecialFolder(int csidl)

@@ -11,13 +11,20 @@
 
 // Copies the stand-ins (Lumbex.exe, kezext.dll, license.txt, register.frm)
 // from the fixtures folder into an install folder.
-bool PlaceProduct(const std::string& fixtures, const std::string& folder);
+bool PlaceProduct(const std::string& folder);
 // What the stand-in archiver (or a copy under another name) recorded: one
 // command line per start.
 std::vector<std::string> RecordedCommandLines(const std::string& executable);
 
 // Removes every registry key, value and shortcut that setup mode writes.
 void ForgetSetup();
+
+// A key and everything below it as readable lines, sorted: "[key]" for each
+// key, then "  name = TYPE data" for each of its values ("@" for the default
+// value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.
+std::vector<std::string> DumpTree(HKEY root, const std::string& path);
+// One value as in DumpTree, or "<missing>".
+std::string DumpValue(HKEY root, const std::string& path, const std::string& name);
 
 // A special folder's path without a trailing backslash; empty if none.
 std::string SpecialFolder(int csidl);

@@ -80,6 +80,17 @@ bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs)
     return true;
 }
 
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Pump(20);
+    }
+    return true;
+}
+
 std::string WindowText(HWND window)
 {
     char text[4096];

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ HWND WaitForDialog(const std::string& caption, int controlId, const std::string&
                    DWORD timeoutMs);
 // True once no visible top-level window has this caption.
 bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs);
+
+// Polls (keeping this thread's windows alive) until the condition holds;
+// false after the timeout.
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 std::string WindowText(HWND window);
 std::string ControlText(HWND dialog, int id);

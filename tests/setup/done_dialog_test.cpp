@@ -9,24 +9,12 @@
 
 namespace {
 
-// Polls until the condition holds; false after the timeout.
-bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
-{
-    DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 class DoneDialog : public SetupFixture {
 protected:
     void SetUp() override
     {
         SetupFixture::SetUp();
-        ASSERT_TRUE(PlaceProduct(FixturePath(""), install));
+        ASSERT_TRUE(PlaceProduct(install));
         ProgramGroupPath[0] = 0;
     }
     void TearDown() override
@@ -167,7 +155,7 @@ TEST_F(DoneDialog, LicenceAndHelpOpenInTheirViewers)
 TEST(RunCommandTest, StartsWithoutWaitingAndReportsFailure)
 {
     std::string folder = MakeSandbox("run command");
-    ASSERT_TRUE(PlaceProduct(FixturePath(""), folder));
+    ASSERT_TRUE(PlaceProduct(folder));
     std::string line = "\"" + folder + "\\Lumbex.exe\" \"an archive.kez\"";
     EXPECT_EQ(1, RunCommand(line.c_str()));
     EXPECT_TRUE(Eventually([&] {

@@ -24,7 +24,7 @@ protected:
     void SetUp() override
     {
         SetupFixture::SetUp();
-        ASSERT_TRUE(PlaceProduct(FixturePath(""), install));
+        ASSERT_TRUE(PlaceProduct(install));
         ProgramGroupPath[0] = 0;
     }
     void TearDown() override
@@ -174,10 +174,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
         registeredBeforeDone = ValueExists(
             HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver",
             "UninstallString");
-        DWORD start = GetTickCount();
-        while (IsShown(dialog) && GetTickCount() - start < 5000)
-            Sleep(20);
-        setupHidden = IsWindow(dialog) && !IsShown(dialog);
+        setupHidden = Eventually([&] { return !IsShown(dialog); }) && IsWindow(dialog);
         ClickButton(done, IDOK);
     });
     EXPECT_EQ(1, result);
