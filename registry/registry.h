@@ -31,4 +31,19 @@ HKEY OpenRegKeyForWrite(const char* key);
 HKEY OpenRegKeyForRead(const char* key);
 LONG CloseRegKey(HKEY key);
 
+// Whole trees. Child paths that would not fit are skipped, never cut.
+LONG RemoveRegTree(const char* key);       // one call on the Windows 95 family
+LONG DeleteRegTree(const char* key);       // repeated passes until one deletes nothing
+LONG DeleteRegTreePass(const char* key);
+DWORD DeleteRegTreePasses();               // passes made by the last DeleteRegTree
+// 1 when the whole source tree was copied over the emptied destination.
+int CopyRegTree(const char* source, const char* destination);
+int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+                       const char* destination);
+// pattern holds one integer conversion, e.g. "Software\\Lumbex\\History\\%d".
+LONG ShiftRegKeysDown(const char* pattern, int first);
+LONG ShiftRegKeysUp(const char* pattern, int low, int high);
+bool RegKeyExists(const char* key);
+int EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity);
+
 #endif

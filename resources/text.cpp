@@ -141,6 +141,24 @@ bool IsSingleStringFormat(const char* text)
     return strings == 1;
 }
 
+bool IsSingleNumberFormat(const char* text)
+{
+    int numbers = 0;
+    for (const char* p = text; *p; p++) {
+        if (*p != '%')
+            continue;
+        p++;
+        if (*p == '%')
+            continue;
+        while (*p >= '0' && *p <= '9')
+            p++;
+        if (*p != 'd' && *p != 'i' && *p != 'u')
+            return false;
+        numbers++;
+    }
+    return numbers == 1;
+}
+
 bool TextFormatOne(char* dst, size_t cap, const char* text, const char* arg)
 {
     if (IsSingleStringFormat(text))

@@ -21,6 +21,10 @@ bool TextFormatV(char* dst, size_t cap, const char* format, va_list args);
 // one "%s", no other conversion ("%%" allowed).
 bool IsSingleStringFormat(const char* text);
 
+// True when text, used as a format, consumes exactly one int argument:
+// one %d, %i or %u (with optional '0' flag and width), nothing else but "%%".
+bool IsSingleNumberFormat(const char* text);
+
 // Formats a translatable text that should carry one "%s". A text from outside
 // (a language module) that does not is shown as it stands, a blank, then arg.
 bool TextFormatOne(char* dst, size_t cap, const char* text, const char* arg);

@@ -19,6 +19,9 @@ PALETTE = [
     (200, 30, 30),      # 7 cross
     (255, 255, 255),    # 8 white
     (240, 200, 40),     # 9 buckle
+    (20, 20, 20),       # 10 strap, German module
+    (210, 20, 20),      # 11
+    (250, 200, 0),      # 12
 ]
 PALETTE += [(i, i, i) for i in range(256 - len(PALETTE))]
 
@@ -54,6 +57,14 @@ def cross(x, y):
 
 def kez(x, y):
     return box(x, y)
+
+
+def kez_de(x, y):
+    """The German language module's variant: a strap in the flag's colours."""
+    c = box(x, y)
+    if c in (5, 6):
+        return 10 if x < 0.4733 else 11 if x < 0.5267 else 12
+    return c
 
 
 def delete(x, y):
@@ -101,6 +112,8 @@ def main():
         f.write(icon(kez, sizes))
     with open(folder + '/delicon.ico', 'wb') as f:
         f.write(icon(delete, sizes))
+    with open(folder + '/kezicon_de.ico', 'wb') as f:
+        f.write(icon(kez_de, sizes))
 
 
 if __name__ == '__main__':

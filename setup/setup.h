@@ -5,6 +5,22 @@
 
 #include <windows.h>
 
+// Class of the archiver's shell extension "kezext.dll".
+#define SHELL_EXTENSION_CLSID "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}"
+
+// The archive types in the one order that the dialog, setup and uninstall share.
+struct ArchiveType {
+    const char* extension;      // with its dot: ".kez"
+    int checkBox;
+    const char* progId;         // "Lumbex" or "Lumbex.ZIP"
+    const char* contentType;
+};
+const int ArchiveTypeCount = 5;
+extern const ArchiveType ArchiveTypeTable[ArchiveTypeCount];
+
+// The archiver's own file types, whatever their letter case.
+bool IsOwnProgId(const char* type);
+
 // Opens the options dialog from ResourceModule; returns when setup has ended.
 void RunSetupMode();
 

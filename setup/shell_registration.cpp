@@ -4,8 +4,7 @@
 #include "../resources/resource.h"
 #include "../resources/text.h"
 
-#define EXTENSION_CLASS "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}"
-#define CLASS_KEY "CLSID\\" EXTENSION_CLASS
+#define CLASS_KEY "CLSID\\" SHELL_EXTENSION_CLSID
 #define SERVER_KEY CLASS_KEY "\\InProcServer32"
 
 struct ClassValue {
@@ -18,17 +17,17 @@ static const ClassValue ShellExtensionValues[] = {
     {CLASS_KEY, "", "Lumbex"},
     {SERVER_KEY, "", NULL},
     {SERVER_KEY, "ThreadingModel", "Apartment"},
-    {"Lumbex\\shellex\\ContextMenuHandlers\\" EXTENSION_CLASS, "", ""},
-    {"Lumbex\\shellex\\PropertySheetHandlers\\" EXTENSION_CLASS, "", ""},
-    {"Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" EXTENSION_CLASS, "", ""},
-    {"Lumbex.ZIP\\shellex\\PropertySheetHandlers\\" EXTENSION_CLASS, "", ""},
-    {"exefile\\shellex\\PropertySheetHandlers\\" EXTENSION_CLASS, "", ""},
-    {"Lumbex\\shellex\\DropHandler", "", EXTENSION_CLASS},
-    {"Lumbex.ZIP\\shellex\\DropHandler", "", EXTENSION_CLASS},
-    {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", EXTENSION_CLASS},
-    {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", EXTENSION_CLASS},
-    {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", EXTENSION_CLASS},
-    {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", EXTENSION_CLASS},
+    {"Lumbex\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex.ZIP\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"exefile\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID},
+    {"Lumbex.ZIP\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID},
+    {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+    {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+    {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+    {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
 };
 
 static const char UninstallKey[] =
@@ -71,7 +70,7 @@ static void RegisterProduct()
     if (GetInstallFolder(folder, sizeof folder))
         WriteRegString(AppPathKey, "Path", folder);
 
-    WriteRegString(ApprovedKey, EXTENSION_CLASS, "Lumbex shell extension");
+    WriteRegString(ApprovedKey, SHELL_EXTENSION_CLSID, "Lumbex shell extension");
 }
 
 void WriteShellRegistration(HWND dialog)

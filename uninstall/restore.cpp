@@ -1,14 +1,102 @@
 #include "uninstall.h"
 
-bool IsLumbexType(const char*)
+#include "../registry/registry.h"
+#include "../resources/text.h"
+#include "../setup/setup.h"
+
+bool IsLumbexType(const char* extension)
 {
-    return false;
+    // Always the merged classes root, whatever root the layer has selected.
+    char type[80];
+    LONG size = sizeof type;
+    if (RegQueryValueA(HKEY_CLASSES_ROOT, extension, type, &size) != ERROR_SUCCESS)
+        return false;
+    if (size <= 0)
+        type[0] = 0;
+    else if (size < (LONG)sizeof type)
+        type[size] = 0;
+    else if (type[sizeof type - 1] != 0)
+        return false;
+    return IsOwnProgId(type);
+}
+
+static void DeleteKeyIfEmpty(const char* key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return;
+    DWORD subkeys = 1;
+    DWORD values = 1;
+    LONG status = RegQueryInfoKeyA(opened, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
+                                   NULL, NULL, NULL);
+    RegCloseKey(opened);
+    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
+}
+
+// Gives the extension back what it meant before setup. Where it had no type
+// or content type, the archiver's are removed rather than left behind empty.
+static void RestoreExtension(const ArchiveType& type)
+{
+    char key[80];
+    if (!TextFormat(key, sizeof key, "Software\\Lumbex\\Setup\\%s", type.extension))
+        return;
+    char savedType[512];
+    char savedContent[512];
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    ReadRegString(key, "Type", savedType, "", sizeof savedType);
+    ReadRegString(key, "Content", savedContent, "", sizeof savedContent);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+
+    if (savedType[0])
+        WriteRegString(type.extension, "", savedType);
+    else
+        DeleteRegValue(type.extension, "");
+    if (savedContent[0]) {
+        WriteRegString(type.extension, "Content Type", savedContent);
+    } else {
+        char current[512];
+        if (ReadRegString(type.extension, "Content Type", current, "", sizeof current) &&
+            TextEqualNoCase(current, type.contentType))
+            DeleteRegValue(type.extension, "Content Type");
+    }
+    DeleteKeyIfEmpty(type.extension);
 }
 
 void RestoreAssociations()
 {
+    for (const ArchiveType& type : ArchiveTypeTable)
+        if (IsLumbexType(type.extension))
+            RestoreExtension(type);
+
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    char volume[32];
+    for (int n = 0; n < 20; n++) {
+        TextFormat(volume, sizeof volume, ".k%02d", n);
+        DeleteRegKey(volume);
+    }
+    RemoveRegTree("Lumbex");
+    RemoveRegTree("Lumbex.ZIP");
 }
 
 void RemoveRegistration()
 {
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    DeleteRegKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver");
+    DeleteRegKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex95.exe");
+    DeleteRegKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex.exe");
+    DeleteRegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+                   SHELL_EXTENSION_CLSID);
+
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    RemoveRegTree("Software\\Lumbex");
+
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    DeleteRegKey("CLSID\\" SHELL_EXTENSION_CLSID "\\InProcServer32");
+    DeleteRegKey("CLSID\\" SHELL_EXTENSION_CLSID);
+    DeleteRegKey("*\\shellex\\ContextMenuHandlers\\Lumbex");
+    DeleteRegKey("Folder\\shellex\\ContextMenuHandlers\\Lumbex");
+    DeleteRegKey("Folder\\shellex\\DragDropHandlers\\Lumbex");
+    DeleteRegKey("Drives\\shellex\\ContextMenuHandlers\\Lumbex");
+    DeleteRegKey("exefile\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID);
 }

@@ -16,7 +16,7 @@ const char* Class = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
 
 void ShowTree(const char* rootName, HKEY root, const std::string& path)
 {
-    std::vector<std::string> lines = DumpTree(root, path);
+    std::vector<std::string> lines = RegistryLines(root, path);
     if (lines.empty()) {
         Show(std::string("  ") + rootName + "\\" + path + ": (none)");
         return;
@@ -46,7 +46,7 @@ void ShowRegistry()
     ShowTree("HKLM", HKEY_LOCAL_MACHINE, windows + "Uninstall\\Lumbex archiver");
     ShowTree("HKLM", HKEY_LOCAL_MACHINE, windows + "App Paths\\Lumbex.exe");
     Show("  [HKLM\\" + windows + "Shell Extensions\\Approved] (one of its values)");
-    Show("  " + DumpValue(HKEY_LOCAL_MACHINE, windows + "Shell Extensions\\Approved", id));
+    Show("  " + RegistryLine(HKEY_LOCAL_MACHINE, windows + "Shell Extensions\\Approved", id));
 }
 
 void ShowLinks(const char* where, int csidl, const std::string& sub)

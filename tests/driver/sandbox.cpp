@@ -1,7 +1,9 @@
 #include "driver/sandbox.h"
 
 #include <shellapi.h>
+#include <stdio.h>
 
+#include <algorithm>
 #include <vector>
 
 extern std::string TestToolPath;
@@ -49,6 +51,11 @@ std::string MakeSandbox(const std::string& name)
     RemoveTree(path);
     CreateDirectoryA(path.c_str(), NULL);
     return path;
+}
+
+std::string Sz(const std::string& text)
+{
+    return text + std::string(1, '\0');
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes)
@@ -187,21 +194,90 @@ DWORD RegType(HKEY root, const std::string& path, const std::string& name)
 
 void DeleteTree(HKEY root, const std::string& path)
 {
+    // Relative opens below a handle: no limit on the length of the whole path.
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+namespace {
+
+std::string Describe(const std::string& name, DWORD type, const std::string& data)
+{
+    std::string line = "  " + (name.empty() ? std::string("@") : name) + " = ";
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::string text = data;
+        if (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        else
+            line += "(unterminated) ";
+        return line + (type == REG_SZ ? "REG_SZ \"" : "REG_EXPAND_SZ \"") + text + "\"";
+    }
+    if (type == REG_DWORD && data.size() == 4)
+        return line + "REG_DWORD " + std::to_string(*(const DWORD*)data.data());
+    line += type == REG_BINARY ? "REG_BINARY" : "type " + std::to_string(type);
+    for (unsigned char byte : data) {
+        char hex[4];
+        snprintf(hex, sizeof hex, " %02x", byte);
+        line += hex;
+    }
+    return line;
+}
+
+void ListKey(HKEY root, const std::string& path, std::vector<std::string>* lines)
+{
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    char name[512];
-    for (;;) {
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(key, 0, name, &length, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+    lines->push_back("[" + path + "]");
+    std::vector<std::string> values;
+    for (DWORD i = 0;; i++) {
+        char name[512];
+        DWORD nameLength = sizeof name;
+        BYTE data[2048];
+        DWORD size = sizeof data;
+        DWORD type;
+        if (RegEnumValueA(key, i, name, &nameLength, NULL, &type, data, &size) != ERROR_SUCCESS)
             break;
-        std::string child = path + "\\" + name;
-        DeleteTree(root, child);
-        if (KeyExists(root, child))
-            break;              // cannot make progress
+        values.push_back(Describe(name, type, std::string((const char*)data, size)));
+    }
+    std::sort(values.begin(), values.end());
+    lines->insert(lines->end(), values.begin(), values.end());
+    std::vector<std::string> children;
+    for (DWORD i = 0;; i++) {
+        char name[512];
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
+            break;
+        children.push_back(name);
     }
     RegCloseKey(key);
-    RegDeleteKeyA(root, path.c_str());
+    std::sort(children.begin(), children.end());
+    for (const std::string& child : children)
+        ListKey(root, path + "\\" + child, lines);
+}
+
+}  // namespace
+
+std::vector<std::string> RegistryLines(HKEY root, const std::string& path)
+{
+    std::vector<std::string> lines;
+    ListKey(root, path, &lines);
+    return lines;
+}
+
+std::string RegistryLine(HKEY root, const std::string& path, const std::string& name)
+{
+    if (!ValueExists(root, path, name))
+        return "<missing>";
+    return Describe(name, RegType(root, path, name), RegRaw(root, path, name));
+}
+
+std::string DumpTree(HKEY root, const std::string& path)
+{
+    std::string out;
+    for (const std::string& line : RegistryLines(root, path))
+        out += line + "\n";
+    return out;
 }
 
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,

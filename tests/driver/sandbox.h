@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Windows path of the built Uninstall.exe and of a file below the fixtures folder.
 std::string ToolPath();
@@ -17,6 +18,9 @@ std::string ScreenshotPath(const std::string& name);
 // A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first).
 std::string MakeSandbox(const std::string& name);
 bool RemoveTree(const std::string& path);
+
+// A text with its terminating zero, as a REG_SZ value stores it.
+std::string Sz(const std::string& text);
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
@@ -43,6 +47,14 @@ std::string RegText(HKEY root, const std::string& path, const std::string& name)
 DWORD RegType(HKEY root, const std::string& path, const std::string& name);
 std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
 void DeleteTree(HKEY root, const std::string& path);
+// A key and everything below it as readable lines, sorted: "[key]" for each
+// key, then "  name = TYPE data" for each of its values ("@" for the default
+// value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.
+std::vector<std::string> RegistryLines(HKEY root, const std::string& path);
+// One value as in RegistryLines, or "<missing>".
+std::string RegistryLine(HKEY root, const std::string& path, const std::string& name);
+// The same lines in one text, for comparing a tree before and after.
+std::string DumpTree(HKEY root, const std::string& path);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes);
 

@@ -1,10 +1,8 @@
 #include "driver/setup_state.h"
 
 #include <shlobj.h>
-#include <stdio.h>
 
-#include <algorithm>
-
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 
 bool PlaceProduct(const std::string& folder)
@@ -28,43 +26,9 @@ std::vector<std::string> RecordedCommandLines(const std::string& executable)
     return lines;
 }
 
-namespace {
-
-const char* ExtensionClass = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
-
-void DeleteValue(HKEY root, const std::string& path, const std::string& name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, name.c_str());
-    RegCloseKey(key);
-}
-
-}  // namespace
-
 void ForgetSetup()
 {
-    DeleteTree(HKEY_CURRENT_USER, "Software\\Lumbex");
-    for (const char* type : {".kez", ".zip", ".cab", ".arj", ".lzh", "Lumbex", "Lumbex.ZIP"})
-        DeleteTree(HKEY_CLASSES_ROOT, type);
-    for (int n = 0; n < 20; n++) {
-        char volume[8];
-        wsprintfA(volume, ".k%02d", n);
-        DeleteTree(HKEY_CLASSES_ROOT, volume);
-    }
-    std::string id = ExtensionClass;
-    DeleteTree(HKEY_CLASSES_ROOT, "CLSID\\" + id);
-    DeleteTree(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\" + id);
-    DeleteTree(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\Lumbex");
-    DeleteTree(HKEY_CLASSES_ROOT, "Folder\\shellex\\ContextMenuHandlers\\Lumbex");
-    DeleteTree(HKEY_CLASSES_ROOT, "Folder\\shellex\\DragDropHandlers\\Lumbex");
-    DeleteTree(HKEY_CLASSES_ROOT, "Drives\\shellex\\ContextMenuHandlers\\Lumbex");
-    std::string windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-    DeleteTree(HKEY_LOCAL_MACHINE, windows + "Uninstall\\Lumbex archiver");
-    DeleteTree(HKEY_LOCAL_MACHINE, windows + "App Paths\\Lumbex.exe");
-    DeleteValue(HKEY_LOCAL_MACHINE, windows + "Shell Extensions\\Approved", id);
-
+    ResetArchiverRegistry();
     for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_STARTMENU}) {
         std::string folder = SpecialFolder(csidl);
         if (!folder.empty())
@@ -75,79 +39,6 @@ void ForgetSetup()
         if (!folder.empty())
             RemoveTree(folder + "\\Lumbex");
     }
-}
-
-namespace {
-
-std::string Describe(const std::string& name, DWORD type, const std::string& data)
-{
-    std::string line = "  " + (name.empty() ? std::string("@") : name) + " = ";
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        std::string text = data;
-        if (!text.empty() && text.back() == '\0')
-            text.pop_back();
-        else
-            line += "(unterminated) ";
-        return line + (type == REG_SZ ? "REG_SZ \"" : "REG_EXPAND_SZ \"") + text + "\"";
-    }
-    if (type == REG_DWORD && data.size() == 4)
-        return line + "REG_DWORD " + std::to_string(*(const DWORD*)data.data());
-    line += type == REG_BINARY ? "REG_BINARY" : "type " + std::to_string(type);
-    for (unsigned char byte : data) {
-        char hex[4];
-        snprintf(hex, sizeof hex, " %02x", byte);
-        line += hex;
-    }
-    return line;
-}
-
-void DumpKey(HKEY root, const std::string& path, std::vector<std::string>* lines)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    lines->push_back("[" + path + "]");
-    std::vector<std::string> values;
-    for (DWORD i = 0;; i++) {
-        char name[512];
-        DWORD nameLength = sizeof name;
-        BYTE data[2048];
-        DWORD size = sizeof data;
-        DWORD type;
-        if (RegEnumValueA(key, i, name, &nameLength, NULL, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        values.push_back(Describe(name, type, std::string((const char*)data, size)));
-    }
-    std::sort(values.begin(), values.end());
-    lines->insert(lines->end(), values.begin(), values.end());
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        char name[512];
-        DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
-            break;
-        children.push_back(name);
-    }
-    RegCloseKey(key);
-    std::sort(children.begin(), children.end());
-    for (const std::string& child : children)
-        DumpKey(root, path + "\\" + child, lines);
-}
-
-}  // namespace
-
-std::vector<std::string> DumpTree(HKEY root, const std::string& path)
-{
-    std::vector<std::string> lines;
-    DumpKey(root, path, &lines);
-    return lines;
-}
-
-std::string DumpValue(HKEY root, const std::string& path, const std::string& name)
-{
-    if (!ValueExists(root, path, name))
-        return "<missing>";
-    return Describe(name, RegType(root, path, name), RegRaw(root, path, name));
 }
 
 std::string SpecialFolder(int csidl)

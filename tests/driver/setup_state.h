@@ -19,13 +19,6 @@ std::vector<std::string> RecordedCommandLines(const std::string& executable);
 // Removes every registry key, value and shortcut that setup mode writes.
 void ForgetSetup();
 
-// A key and everything below it as readable lines, sorted: "[key]" for each
-// key, then "  name = TYPE data" for each of its values ("@" for the default
-// value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.
-std::vector<std::string> DumpTree(HKEY root, const std::string& path);
-// One value as in DumpTree, or "<missing>".
-std::string DumpValue(HKEY root, const std::string& path, const std::string& name);
-
 // A special folder's path without a trailing backslash; empty if none.
 std::string SpecialFolder(int csidl);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "driver/dialog_template.h"
 #include "resources/resource.h"
 #include "resources/text.h"
 
@@ -60,84 +61,6 @@ TEST_F(Loader, AMissingModuleYieldsEmptyTexts)
     EXPECT_STREQ("", LoadText(IDS_UNINSTALL_TITLE));
 }
 
-// The compiled dialog templates, read back field by field.
-struct Item {
-    DWORD style;
-    short x, y, cx, cy;
-    WORD id;
-    std::string cls;
-    std::string text;
-};
-
-struct Dialog {
-    DWORD style;
-    short x, y, cx, cy;
-    std::string title;
-    WORD points;
-    std::string face;
-    std::vector<Item> items;
-};
-
-std::string ReadWide(const WORD*& p)
-{
-    std::string text;
-    for (; *p; p++)
-        text.push_back(*p < 0x80 ? (char)*p : '?');
-    p++;
-    return text;
-}
-
-std::string ReadNameOrOrdinal(const WORD*& p)
-{
-    if (*p == 0xFFFF) {
-        WORD ordinal = p[1];
-        p += 2;
-        return ordinal == 0x80 ? "BUTTON" : ordinal == 0x82 ? "STATIC" : "#" + std::to_string(ordinal);
-    }
-    return ReadWide(p);
-}
-
-Dialog ParseDialog(const char* name)
-{
-    Dialog dialog = {};
-    HRSRC found = FindResourceA(GetModuleHandleA(NULL), name, (LPCSTR)RT_DIALOG);
-    if (!found)
-        return dialog;
-    const BYTE* base = (const BYTE*)LockResource(LoadResource(GetModuleHandleA(NULL), found));
-    const DLGTEMPLATE* head = (const DLGTEMPLATE*)base;
-    dialog.style = head->style;
-    dialog.x = head->x;
-    dialog.y = head->y;
-    dialog.cx = head->cx;
-    dialog.cy = head->cy;
-    const WORD* p = (const WORD*)(base + 18);
-    EXPECT_EQ("", ReadNameOrOrdinal(p)) << "menu";
-    EXPECT_EQ("", ReadNameOrOrdinal(p)) << "class";
-    dialog.title = ReadWide(p);
-    if (head->style & DS_SETFONT) {
-        dialog.points = *p++;
-        dialog.face = ReadWide(p);
-    }
-    for (int i = 0; i < head->cdit; i++) {
-        p = (const WORD*)(((ULONG_PTR)p + 3) & ~(ULONG_PTR)3);
-        const DLGITEMTEMPLATE* item = (const DLGITEMTEMPLATE*)p;
-        Item it;
-        it.style = item->style;
-        it.x = item->x;
-        it.y = item->y;
-        it.cx = item->cx;
-        it.cy = item->cy;
-        it.id = item->id;
-        p = (const WORD*)((const BYTE*)p + 18);
-        it.cls = ReadNameOrOrdinal(p);
-        it.text = ReadNameOrOrdinal(p);
-        WORD extra = *p++;
-        p = (const WORD*)((const BYTE*)p + extra);
-        dialog.items.push_back(it);
-    }
-    return dialog;
-}
-
 const DWORD Push = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 const DWORD Check = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX;
 const DWORD Group = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
@@ -176,7 +99,7 @@ void ExpectItems(const Dialog& d, const std::vector<Item>& expected)
 
 TEST(Templates, SetupDialogMatchesItsLayout)
 {
-    Dialog d = ParseDialog("SETUPDLG");
+    Dialog d = ParseDialog(GetModuleHandleA(NULL), "SETUPDLG");
     ExpectFrame(d);
     const std::string explanation =
         "   These options control integration of Lumbex into Windows. The first group of "
@@ -209,7 +132,7 @@ TEST(Templates, SetupDialogMatchesItsLayout)
 
 TEST(Templates, CompletionDialogMatchesItsLayout)
 {
-    Dialog d = ParseDialog("DONEDLG");
+    Dialog d = ParseDialog(GetModuleHandleA(NULL), "DONEDLG");
     ExpectFrame(d);
     ExpectItems(d, {
         {Push, 140, 195, 50, 14, 1, "BUTTON", "Done"},

@@ -14,7 +14,7 @@ protected:
     void SetUp() override
     {
         SetupFixture::SetUp();
-        ASSERT_TRUE(PlaceProduct(install));
+        ASSERT_TRUE(PlaceProduct(folder));
         ProgramGroupPath[0] = 0;
     }
     void TearDown() override
@@ -47,7 +47,7 @@ protected:
     }
     std::vector<std::string> Recorded(const char* program)
     {
-        return RecordedCommandLines(InInstall(program));
+        return RecordedCommandLines(InFolder(program));
     }
 };
 
@@ -55,9 +55,9 @@ TEST_F(DoneDialog, ShowsTheFolderHidesSetupAndStartsTheArchiverQuoted)
 {
     HWND setup = OpenOptionsDialogWithDefaults();
     ASSERT_TRUE(IsShown(setup));
-    std::string quoted = "\"" + InInstall("Lumbex.exe") + "\"";
+    std::string quoted = "\"" + InFolder("Lumbex.exe") + "\"";
     INT_PTR result = RunDialog(setup, [&](HWND done) {
-        EXPECT_EQ(install, ControlText(done, IDC_FOLDER));
+        EXPECT_EQ(folder, ControlText(done, IDC_FOLDER));
         EXPECT_EQ((LRESULT)BoldFont, SendMessageA(GetDlgItem(done, IDC_THANKS), WM_GETFONT, 0, 0));
         EXPECT_EQ((LRESULT)AppIcon, SendMessageA(done, WM_GETICON, ICON_BIG, 0));
         EXPECT_TRUE(Eventually([&] { return !IsShown(setup); }));
@@ -81,16 +81,16 @@ TEST_F(DoneDialog, ShowsTheFolderHidesSetupAndStartsTheArchiverQuoted)
 TEST_F(DoneDialog, PriceListTriesNotepadThenWriteAndNothingWithoutTheForm)
 {
     // Stand-ins in the current directory come before the system's programs.
-    std::string form = InInstall("register.frm");
-    ASSERT_TRUE(CopyFileA(InInstall("Lumbex.exe").c_str(), InInstall("notepad.exe").c_str(), 0));
-    ASSERT_TRUE(CopyFileA(InInstall("Lumbex.exe").c_str(), InInstall("write.exe").c_str(), 0));
+    std::string form = InFolder("register.frm");
+    ASSERT_TRUE(CopyFileA(InFolder("Lumbex.exe").c_str(), InFolder("notepad.exe").c_str(), 0));
+    ASSERT_TRUE(CopyFileA(InFolder("Lumbex.exe").c_str(), InFolder("write.exe").c_str(), 0));
     RunDialog(NULL, [&](HWND done) {
         ClickButton(done, IDC_PRICELIST);
         EXPECT_TRUE(Eventually([&] { return Recorded("notepad.exe").size() == 1; }));
 
         // A notepad that cannot start: write gets the form.
-        DeleteFileA(InInstall("notepad.exe").c_str());
-        WriteBytes(InInstall("notepad.exe"), "not a program");
+        DeleteFileA(InFolder("notepad.exe").c_str());
+        WriteBytes(InFolder("notepad.exe"), "not a program");
         ClickButton(done, IDC_PRICELIST);
         EXPECT_TRUE(Eventually([&] { return Recorded("write.exe").size() == 1; }));
 

@@ -13,6 +13,8 @@ namespace {
 
 const char* SetupKey = "Software\\Lumbex\\Setup";
 const char* Links = "Software\\Lumbex\\Setup\\Links";
+const char* UninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
 
 void Store(const std::string& key, const char* value, DWORD data)
 {
@@ -24,7 +26,7 @@ protected:
     void SetUp() override
     {
         SetupFixture::SetUp();
-        ASSERT_TRUE(PlaceProduct(install));
+        ASSERT_TRUE(PlaceProduct(folder));
         ProgramGroupPath[0] = 0;
     }
     void TearDown() override
@@ -148,8 +150,7 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         EXPECT_NE(std::string::npos, box.text.find("lumbex.hlp")) << box.text;
     }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
     EXPECT_FALSE(Exists(SpecialFolder(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
@@ -170,10 +171,9 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
             ADD_FAILURE() << "no completion dialog";
             return;
         }
-        storedBeforeDone = RegRaw(HKEY_CURRENT_USER, Links, "Desktop") == std::string("\1\0\0\0", 4);
-        registeredBeforeDone = ValueExists(
-            HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver",
-            "UninstallString");
+        storedBeforeDone =
+            RegRaw(HKEY_CURRENT_USER, Links, "Desktop") == std::string("\1\0\0\0", 4);
+        registeredBeforeDone = ValueExists(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString");
         setupHidden = Eventually([&] { return !IsShown(dialog); }) && IsWindow(dialog);
         ClickButton(done, IDOK);
     });

@@ -1,43 +1,36 @@
-// Shared by the setup unit tests: the tool's start-up state with this test
-// program's own resources, a clean machine, and an install folder that is the
-// current directory, as in setup mode.
+// Shared by the setup unit tests: on top of a clean registry and a sandbox
+// folder as the current directory (the install folder, as in setup mode),
+// the icon and font of start-up, no shortcuts, and silent mode off.
 #ifndef LUMBEX_TESTS_SETUP_FIXTURE_H
 #define LUMBEX_TESTS_SETUP_FIXTURE_H
-
-#include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
 
 #include "app/app.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 
-class SetupFixture : public testing::Test {
+class SetupFixture : public ArchiverTest {
 protected:
+    SetupFixture() : ArchiverTest("setup unit") {}
     void SetUp() override
     {
-        GetCurrentDirectoryA(sizeof previousFolder, previousFolder);
+        ArchiverTest::SetUp();
         StartUp(GetModuleHandleA(NULL));
         SilentMode = 0;
         ForgetSetup();
-        install = MakeSandbox("setup unit");
-        SetCurrentDirectoryA(install.c_str());
     }
     void TearDown() override
     {
-        SetCurrentDirectoryA(previousFolder);
         ForgetSetup();
         SilentMode = 0;
-        PlatformId = VER_PLATFORM_WIN32_NT;
         CleanUp();
-        ResourceModule = GetModuleHandleA(NULL);
+        ArchiverTest::TearDown();
     }
-    std::string InInstall(const std::string& name) const { return install + "\\" + name; }
-
-    std::string install;
-    char previousFolder[MAX_PATH];
+    std::string InFolder(const std::string& name) const { return folder + "\\" + name; }
 };
 
 // A folder whose full path has exactly the given length.

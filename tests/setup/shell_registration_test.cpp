@@ -73,24 +73,24 @@ protected:
         ExpectText(HKEY_LOCAL_MACHINE, Uninstall, "DisplayName", displayName);
         ExpectText(HKEY_LOCAL_MACHINE, Uninstall, "UninstallString", "\"" + OwnPath() + "\"");
         ExpectText(HKEY_LOCAL_MACHINE, AppPath, "", OwnFolder() + "\\Lumbex.exe");
-        ExpectText(HKEY_LOCAL_MACHINE, AppPath, "Path", install);
+        ExpectText(HKEY_LOCAL_MACHINE, AppPath, "Path", folder);
         ExpectText(HKEY_LOCAL_MACHINE, Approved, Class, "Lumbex shell extension");
     }
 };
 
 TEST_F(ShellRegistration, IntegrationWritesTheFourteenClassValuesAndTheProductEntries)
 {
-    ASSERT_NE(OwnFolder(), install);
+    ASSERT_NE(OwnFolder(), folder);
     SetRegistryRoot(HKEY_CURRENT_USER);     // whatever the previous action left
     Register({IDC_SHELLEXT});
-    for (const Value& value : ShellExtensionValues(install))
+    for (const Value& value : ShellExtensionValues(folder))
         ExpectText(HKEY_CLASSES_ROOT, value.key, value.name, value.data);
     ExpectProductEntries("Lumbex archiver");
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "CLSID\\" + Class));
 
     // A second run writes the same again.
     Register({IDC_SHELLEXT});
-    for (const Value& value : ShellExtensionValues(install))
+    for (const Value& value : ShellExtensionValues(folder))
         ExpectText(HKEY_CLASSES_ROOT, value.key, value.name, value.data);
     ExpectProductEntries("Lumbex archiver");
 }
@@ -98,7 +98,7 @@ TEST_F(ShellRegistration, IntegrationWritesTheFourteenClassValuesAndTheProductEn
 TEST_F(ShellRegistration, WithoutIntegrationOnlyTheProductIsRegistered)
 {
     Register({IDC_KEZ, IDC_PROGRAMS});
-    for (const Value& value : ShellExtensionValues(install))
+    for (const Value& value : ShellExtensionValues(folder))
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
     ExpectProductEntries("Lumbex archiver");
 }
@@ -118,10 +118,10 @@ TEST_F(ShellRegistration, TheDisplayNameFollowsTheLanguageModule)
 TEST_F(ShellRegistration, AFolderWithoutRoomForTheServerRegistersNoClass)
 {
     // 250 characters: the folder itself fits, "\kezext.dll" after it does not.
-    install = FolderOfLength(250);
-    ASSERT_TRUE(SetCurrentDirectoryA(install.c_str()));
+    folder = FolderOfLength(250);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     Register({IDC_SHELLEXT});
-    for (const Value& value : ShellExtensionValues(install))
+    for (const Value& value : ShellExtensionValues(folder))
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
     ExpectProductEntries("Lumbex archiver");
 }

@@ -35,11 +35,11 @@ protected:
         EXPECT_EQ("Lumbex", shortcut.description) << link;
         EXPECT_EQ("", shortcut.arguments) << link;
     }
-    void ExpectGroup(const std::string& group, const std::string& folder)
+    void ExpectGroup(const std::string& group, const std::string& targets)
     {
-        ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
-        ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
-        ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
+        ExpectLink(group + "\\Lumbex.lnk", targets + "\\Lumbex.exe");
+        ExpectLink(group + "\\Lumbex help.lnk", targets + "\\Lumbex.hlp");
+        ExpectLink(group + "\\Console KEZ manual.lnk", targets + "\\Kez.txt");
     }
     static std::string Desktop() { return SpecialFolder(CSIDL_DESKTOPDIRECTORY); }
     static std::string StartMenu() { return SpecialFolder(CSIDL_STARTMENU); }
@@ -53,10 +53,10 @@ TEST_F(Shortcuts, NtFamilyGetsEveryChosenShortcutAndBothGroups)
     ASSERT_NE(Group(), CommonGroup());
     RunCreateLinks({IDC_DESKTOP, IDC_STARTMENU, IDC_PROGRAMS, IDC_SHELLEXT, IDC_MENUICONS});
 
-    ExpectLink(Desktop() + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
-    ExpectLink(StartMenu() + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
-    ExpectGroup(Group(), install);
-    ExpectGroup(CommonGroup(), install);
+    ExpectLink(Desktop() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
+    ExpectLink(StartMenu() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
+    ExpectGroup(Group(), folder);
+    ExpectGroup(CommonGroup(), folder);
     EXPECT_EQ(Group(), ProgramGroupPath);
     EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
 
@@ -73,7 +73,7 @@ TEST_F(Shortcuts, Windows95FamilyGetsOnlyThePerUserGroup)
     PlatformId = VER_PLATFORM_WIN32_WINDOWS;
     RunCreateLinks({IDC_PROGRAMS, IDC_CASCADED});
 
-    ExpectGroup(Group(), install);
+    ExpectGroup(Group(), folder);
     EXPECT_FALSE(Exists(CommonGroup()));
     EXPECT_FALSE(Exists(Desktop() + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(StartMenu() + "\\Lumbex.lnk"));
@@ -108,7 +108,7 @@ TEST_F(Shortcuts, ASecondRunRewritesTheGroupAndLeavesUnchosenLinks)
     ExpectGroup(Group(), moved);
     ExpectGroup(CommonGroup(), moved);
     EXPECT_EQ("kept", ReadBytes(Group() + "\\Own note.txt"));
-    ExpectLink(Desktop() + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
+    ExpectLink(Desktop() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
 }
 
 std::vector<std::string> LinkNames(const std::string& folder)
@@ -131,9 +131,9 @@ TEST_F(Shortcuts, TranslatedNamesNameTheGroupLinksAndBadNamesAreSkipped)
     ASSERT_TRUE(language != NULL);
     ResourceModule = language;
     RunCreateLinks({IDC_PROGRAMS});
-    ExpectLink(Group() + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
-    ExpectLink(Group() + "\\Test: Lumbex Hilfe.lnk", InInstall("Lumbex.hlp"));
-    ExpectLink(Group() + "\\Test: KEZ Handbuch.lnk", InInstall("Kez.txt"));
+    ExpectLink(Group() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
+    ExpectLink(Group() + "\\Test: Lumbex Hilfe.lnk", InFolder("Lumbex.hlp"));
+    ExpectLink(Group() + "\\Test: KEZ Handbuch.lnk", InFolder("Kez.txt"));
     FreeLibrary(language);
 
     ForgetSetup();
@@ -143,7 +143,7 @@ TEST_F(Shortcuts, TranslatedNamesNameTheGroupLinksAndBadNamesAreSkipped)
     RunCreateLinks({IDC_PROGRAMS});
     ResourceModule = GetModuleHandleA(NULL);
     FreeLibrary(language);
-    ExpectLink(Group() + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
+    ExpectLink(Group() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
     for (const std::string& name : LinkNames(Group()))
         EXPECT_EQ(std::string::npos, name.find("help")) << name;
 }
@@ -177,11 +177,12 @@ protected:
         SetRaw(HKEY_CURRENT_USER, Folders, "Desktop", REG_EXPAND_SZ, previous + '\0');
         Shortcuts::TearDown();
     }
-    void MoveDesktop(const std::string& folder)
+    void MoveDesktop(const std::string& desktop)
     {
-        SetRaw(HKEY_CURRENT_USER, Folders, "Desktop", REG_EXPAND_SZ, folder + '\0');
+        SetRaw(HKEY_CURRENT_USER, Folders, "Desktop", REG_EXPAND_SZ, desktop + '\0');
     }
-    const char* Folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    const char* Folders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
     std::string previous;
 };
 
@@ -190,9 +191,9 @@ TEST_F(MovedDesktop, AMissingDesktopIsSkipped)
     ASSERT_NE("<missing>", previous);
     MoveDesktop("C:\\lumbex-tests\\no such desktop");
     RunCreateLinks({IDC_DESKTOP, IDC_STARTMENU});
-    EXPECT_FALSE(Exists(InInstall("Lumbex.lnk")));
+    EXPECT_FALSE(Exists(InFolder("Lumbex.lnk")));
     EXPECT_FALSE(Exists("C:\\lumbex-tests\\no such desktop\\Lumbex.lnk"));
-    ExpectLink(StartMenu() + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
+    ExpectLink(StartMenu() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
 }
 
 TEST_F(MovedDesktop, ALinkPathThatWouldNotFitIsNotSaved)
@@ -211,7 +212,7 @@ TEST_F(MovedDesktop, ALinkPathThatWouldNotFitIsNotSaved)
         FindClose(search);
     }
     EXPECT_EQ(0, entries);
-    EXPECT_FALSE(Exists(InInstall("Lumbex.lnk")));
+    EXPECT_FALSE(Exists(InFolder("Lumbex.lnk")));
 }
 
 TEST(CreateShortcut, SavesTargetAndDescriptionAndReportsFailures)

@@ -1,0 +1,228 @@
+#include "registry.h"
+
+#include "../app/app.h"
+#include "../resources/text.h"
+
+static DWORD DeletedKeys;
+static DWORD Passes;
+
+LONG DeleteRegTreePass(const char* key)
+{
+    HKEY root = GetRegistryRoot();
+    HKEY opened;
+    LONG status = RegOpenKeyExA(root, key, 0, KEY_READ, &opened);
+    if (status != ERROR_SUCCESS)
+        return status;
+    char name[200];
+    char child[512];
+    // The index keeps rising although each handled child is normally gone,
+    // so a pass skips every other child; the repeated passes finish the job.
+    for (DWORD index = 0;; index++) {
+        DWORD length = sizeof name;
+        FILETIME written;
+        if (RegEnumKeyExA(opened, index, name, &length, NULL, NULL, NULL, &written) !=
+            ERROR_SUCCESS)
+            break;
+        if (TextFormat(child, sizeof child, "%s\\%s", key, name))
+            DeleteRegTreePass(child);
+    }
+    RegCloseKey(opened);
+    status = RegDeleteKeyA(root, key);
+    if (status == ERROR_SUCCESS)
+        DeletedKeys++;
+    return status;
+}
+
+LONG DeleteRegTree(const char* key)
+{
+    LONG status;
+    Passes = 0;
+    do {
+        DeletedKeys = 0;
+        status = DeleteRegTreePass(key);
+        Passes++;
+    } while (DeletedKeys != 0);
+    return status;
+}
+
+DWORD DeleteRegTreePasses()
+{
+    return Passes;
+}
+
+LONG RemoveRegTree(const char* key)
+{
+    // The Windows 95 family deletes a key with its subkeys in one call.
+    if (PlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+        LONG status = RegDeleteKeyA(GetRegistryRoot(), key);
+        if (status == ERROR_SUCCESS)
+            return status;
+    }
+    return DeleteRegTree(key);
+}
+
+static bool IsSameOrInside(const char* inner, const char* outer)
+{
+    while (*outer) {
+        char a = *inner++, b = *outer++;
+        if (a >= 'a' && a <= 'z')
+            a = (char)(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z')
+            b = (char)(b - 'a' + 'A');
+        if (a != b)
+            return false;
+    }
+    return *inner == 0 || *inner == '\\';
+}
+
+static bool CopyValues(HKEY from, HKEY to)
+{
+    char name[200];
+    BYTE data[1000];
+    for (DWORD index = 0;; index++) {
+        DWORD nameLength = sizeof name;
+        DWORD dataLength = sizeof data;
+        DWORD type;
+        LONG status = RegEnumValueA(from, index, name, &nameLength, NULL, &type, data,
+                                    &dataLength);
+        if (status == ERROR_NO_MORE_ITEMS)
+            return true;
+        if (status != ERROR_SUCCESS)
+            return false;       // a name or data that does not fit: incomplete
+        RegSetValueExA(to, name, 0, type, data, dataLength);
+    }
+}
+
+int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+                       const char* destination)
+{
+    // Emptying a destination that overlaps the source would destroy the source.
+    if (sourceRoot == destinationRoot &&
+        (IsSameOrInside(source, destination) || IsSameOrInside(destination, source)))
+        return 0;
+    HKEY from;
+    if (RegOpenKeyExA(sourceRoot, source, 0, KEY_READ, &from) != ERROR_SUCCESS)
+        return 0;
+    HKEY savedRoot = GetRegistryRoot();
+    SetRegistryRoot(destinationRoot);
+    DeleteRegTree(destination);
+    SetRegistryRoot(savedRoot);
+    HKEY to;
+    DWORD disposition;
+    if (RegCreateKeyExA(destinationRoot, destination, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                        NULL, &to, &disposition) != ERROR_SUCCESS) {
+        RegCloseKey(from);
+        return 0;
+    }
+    bool complete = CopyValues(from, to);
+
+    char name[200];
+    char sourceChild[512];
+    char destinationChild[512];
+    for (DWORD index = 0;; index++) {
+        DWORD length = sizeof name;
+        FILETIME written;
+        LONG status = RegEnumKeyExA(from, index, name, &length, NULL, NULL, NULL, &written);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS ||
+            !TextFormat(sourceChild, sizeof sourceChild, "%s\\%s", source, name) ||
+            !TextFormat(destinationChild, sizeof destinationChild, "%s\\%s", destination,
+                        name)) {
+            complete = false;
+            if (status != ERROR_SUCCESS)
+                break;
+            continue;
+        }
+        HKEY created;
+        if (RegCreateKeyExA(destinationRoot, destinationChild, 0, NULL, REG_OPTION_NON_VOLATILE,
+                            KEY_WRITE, NULL, &created, &disposition) != ERROR_SUCCESS) {
+            complete = false;
+            break;
+        }
+        RegCloseKey(created);
+        if (!CopyRegTreeBetween(sourceRoot, sourceChild, destinationRoot, destinationChild))
+            complete = false;
+    }
+    RegCloseKey(from);
+    RegCloseKey(to);
+    return complete ? 1 : 0;
+}
+
+int CopyRegTree(const char* source, const char* destination)
+{
+    HKEY root = GetRegistryRoot();
+    return CopyRegTreeBetween(root, source, root, destination);
+}
+
+static bool NumberedKey(char* key, const char* pattern, int n)
+{
+    return IsSingleNumberFormat(pattern) && TextFormat(key, 256, pattern, n);
+}
+
+LONG ShiftRegKeysDown(const char* pattern, int first)
+{
+    char destination[256];
+    char source[256];
+    int n = first;
+    if (!NumberedKey(destination, pattern, n))
+        return ERROR_INVALID_PARAMETER;
+    for (;;) {
+        n++;
+        if (!NumberedKey(source, pattern, n) || !CopyRegTree(source, destination))
+            break;
+        TextCopy(destination, sizeof destination, source);
+    }
+    return DeleteRegTree(destination);
+}
+
+LONG ShiftRegKeysUp(const char* pattern, int low, int high)
+{
+    char destination[256];
+    char source[256];
+    int n = high;
+    for (; n > low; n--) {
+        if (!NumberedKey(destination, pattern, n) || !NumberedKey(source, pattern, n - 1) ||
+            !CopyRegTree(source, destination))
+            break;
+    }
+    // Stopped early: the key numbered low has not moved yet and must stay.
+    if (n > low || !NumberedKey(destination, pattern, low))
+        return ERROR_FILE_NOT_FOUND;
+    return DeleteRegTree(destination);
+}
+
+bool RegKeyExists(const char* key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+int EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity)
+{
+    HKEY opened = OpenRegKeyForRead(key);
+    if (!opened)
+        return 0;
+    char name[512];
+    DWORD length = sizeof name;
+    FILETIME written;
+    LONG status = RegEnumKeyExA(opened, index, name, &length, NULL, NULL, NULL, &written);
+    CloseRegKey(opened);
+    if (status != ERROR_SUCCESS)
+        return 0;
+    char full[512];
+    if (!TextCopy(full, sizeof full, key) || (key[0] && !AppendBackslash(full, sizeof full)) ||
+        !TextAppend(full, sizeof full, name))
+        return 0;
+    DWORD n = 0;
+    while (full[n])
+        n++;
+    if (n >= capacity)
+        return 0;       // a cut path would name another key
+    for (DWORD i = 0; i < capacity; i++)
+        output[i] = i < n ? full[i] : 0;
+    return 1;
+}

@@ -1,0 +1,280 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "driver/sandbox.h"
+#include "registry/registry.h"
+
+namespace {
+
+const std::string Base = "Software\\LumbexTest";
+
+class Tree : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        PlatformId = VER_PLATFORM_WIN32_NT;
+        DeleteTree(HKEY_CURRENT_USER, Base);
+        SetRegistryRoot(HKEY_CURRENT_USER);
+    }
+    void TearDown() override
+    {
+        PlatformId = VER_PLATFORM_WIN32_NT;
+        DeleteTree(HKEY_CURRENT_USER, Base);
+    }
+    static std::string Key(const std::string& sub) { return Base + "\\" + sub; }
+    static void Make(const std::string& sub, const std::string& value = "x")
+    {
+        SetRaw(HKEY_CURRENT_USER, Key(sub), "V", REG_SZ, value + std::string(1, '\0'));
+    }
+    static std::vector<std::string> Children(const std::string& sub)
+    {
+        std::vector<std::string> names;
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, Key(sub).c_str(), 0, KEY_READ, &key))
+            return names;
+        char name[256];
+        for (DWORD i = 0;; i++) {
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(key, i, name, &length, NULL, NULL, NULL, NULL))
+                break;
+            names.push_back(name);
+        }
+        RegCloseKey(key);
+        return names;
+    }
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(Tree, EachPassDeletesEveryOtherChildUntilTheKeyGoes)
+{
+    for (const char* child : {"K1", "K2", "K3", "K4", "K5"})
+        Make(std::string("K\\") + child);
+    std::string k = Key("K");
+    EXPECT_NE(0, DeleteRegTreePass(k.c_str()));
+    EXPECT_EQ((Names{"K2", "K4"}), Children("K"));
+    EXPECT_NE(0, DeleteRegTreePass(k.c_str()));
+    EXPECT_EQ((Names{"K4"}), Children("K"));
+    EXPECT_EQ(0, DeleteRegTreePass(k.c_str()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, k));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteRegTreePass(k.c_str()));
+
+    for (const char* child : {"K1", "K2", "K3", "K4", "K5"})
+        Make(std::string("K\\") + child);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteRegTree(k.c_str()));
+    EXPECT_EQ(4u, DeleteRegTreePasses());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, k));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Base));
+}
+
+TEST_F(Tree, MissingAndLeafKeysTakeOneAndTwoPasses)
+{
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteRegTree(Key("Missing").c_str()));
+    EXPECT_EQ(1u, DeleteRegTreePasses());
+    Make("Leaf");
+    EXPECT_NE(0, DeleteRegTree(Key("Leaf").c_str()));
+    EXPECT_EQ(2u, DeleteRegTreePasses());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Leaf")));
+}
+
+TEST_F(Tree, ADeepAndWideTreeGoesCompletely)
+{
+    std::string path = "Deep";
+    int keys = 1;
+    for (int depth = 0; depth < 40; depth++) {
+        for (int sibling = 0; sibling < 3; sibling++, keys++)
+            Make(path + "\\S" + std::to_string(sibling));
+        path += "\\D" + std::to_string(depth);
+        Make(path);
+        keys++;
+    }
+    Make("Bystander");
+    DeleteRegTree(Key("Deep").c_str());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Deep")));
+    EXPECT_LE(DeleteRegTreePasses(), (DWORD)keys + 1);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("Bystander")));
+}
+
+TEST_F(Tree, KeysBeyondThePathLimitsAreLeftAloneWithoutHarm)
+{
+    // A parent path of 375 bytes with a child of 150: the child path would
+    // not fit 512 bytes. Wine's ANSI calls refuse paths over 260 characters,
+    // so the tree is made with the wide calls and must come through intact.
+    std::wstring parent = L"Software\\LumbexTest\\Long\\" + std::wstring(199, L'A') + L"\\" +
+                          std::wstring(150, L'B');
+    HKEY parentKey = NULL;
+    ASSERT_EQ(0, RegCreateKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, NULL, 0, KEY_ALL_ACCESS,
+                                 NULL, &parentKey, NULL));
+    HKEY childKey = NULL;
+    ASSERT_EQ(0, RegCreateKeyExW(parentKey, std::wstring(150, L'C').c_str(), 0, NULL, 0,
+                                 KEY_ALL_ACCESS, NULL, &childKey, NULL));
+    RegCloseKey(childKey);
+    std::string narrow(parent.begin(), parent.end());
+    EXPECT_NE(0, DeleteRegTree(narrow.c_str()));
+    EXPECT_NE(0, RemoveRegTree(Key("Long").c_str()));
+    EXPECT_EQ(0, CopyRegTree(Key("Long").c_str(), Key("Copy").c_str()));
+    DWORD subkeys = 0;
+    EXPECT_EQ(0, RegQueryInfoKeyW(parentKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
+                                  NULL, NULL, NULL));
+    EXPECT_EQ(1u, subkeys);
+    RegCloseKey(parentKey);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("Long")));
+}
+
+TEST_F(Tree, TheWindows95FamilyDeletesWithOneCallWhenThePlatformAllows)
+{
+    PlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    DeleteRegTree(Key("Missing").c_str());          // passes = 1 from here
+    Make("Leaf");
+    EXPECT_EQ(0, RemoveRegTree(Key("Leaf").c_str()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Leaf")));
+    EXPECT_EQ(1u, DeleteRegTreePasses()) << "no pass-based deletion ran";
+
+    // Wine refuses a key with subkeys, as the NT family does: passes follow.
+    Make("T\\A\\B");
+    Make("T\\C");
+    EXPECT_NE(0, RemoveRegTree(Key("T").c_str()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("T")));
+    EXPECT_GE(DeleteRegTreePasses(), 2u);
+
+    PlatformId = VER_PLATFORM_WIN32_NT;
+    Make("Leaf");
+    EXPECT_NE(0, RemoveRegTree(Key("Leaf").c_str()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Leaf")));
+    EXPECT_EQ(2u, DeleteRegTreePasses());
+}
+
+TEST_F(Tree, CopyEmptiesTheDestinationAndKeepsExactTypesAndLengths)
+{
+    std::string src = Key("Src");
+    struct Value {
+        const char* name;
+        DWORD type;
+        std::string bytes;
+    };
+    const Value values[] = {
+        {"", REG_SZ, std::string("default\0", 8)},
+        {"Sz", REG_SZ, std::string("text\0", 5)},
+        {"Expand", REG_EXPAND_SZ, std::string("%TEMP%\\x\0", 10)},
+        {"Multi", REG_MULTI_SZ, std::string("a\0bc\0\0", 6)},
+        {"Dword", REG_DWORD, std::string("\x01\x00\x00\x80", 4)},
+        {"Qword", REG_QWORD, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
+        {"Binary", REG_BINARY, std::string("\x00\xFF\x00", 3)},
+        {"Empty", REG_BINARY, ""},
+        {"None", REG_NONE, "n"},
+        {"Full", REG_BINARY, std::string(1000, '\x7F')},
+    };
+    for (const Value& v : values)
+        SetRaw(HKEY_CURRENT_USER, src, v.name, v.type, v.bytes);
+    Make("Src\\Child\\Grandchild", "deep");
+    Make("Dst\\Stale");
+    SetRaw(HKEY_CURRENT_USER, Key("Dst"), "Old", REG_SZ, std::string("old\0", 4));
+
+    EXPECT_EQ(1, CopyRegTree(src.c_str(), Key("Dst").c_str()));
+    for (const Value& v : values) {
+        EXPECT_EQ(v.type, RegType(HKEY_CURRENT_USER, Key("Dst"), v.name)) << v.name;
+        EXPECT_EQ(v.bytes, RegRaw(HKEY_CURRENT_USER, Key("Dst"), v.name)) << v.name;
+    }
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Key("Dst"), "Old"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Dst\\Stale")));
+    EXPECT_EQ("deep", RegText(HKEY_CURRENT_USER, Key("Dst\\Child\\Grandchild"), "V"));
+    EXPECT_EQ("text", RegText(HKEY_CURRENT_USER, src, "Sz"));
+}
+
+TEST_F(Tree, CopyRefusesMissingSourcesOverlapsAndReportsIncompleteCopies)
+{
+    Make("Dst");
+    EXPECT_EQ(0, CopyRegTree(Key("Missing").c_str(), Key("Dst").c_str()));
+    EXPECT_EQ("x", RegText(HKEY_CURRENT_USER, Key("Dst"), "V"));
+
+    Make("Src\\Inner");
+    EXPECT_EQ(0, CopyRegTree(Key("Src").c_str(), Key("Src").c_str()));
+    EXPECT_EQ(0, CopyRegTree(Key("Src").c_str(), Key("SRC\\Inner\\Deeper").c_str()));
+    EXPECT_EQ(0, CopyRegTree(Key("Src\\Inner").c_str(), Key("src").c_str()));
+    EXPECT_EQ("x", RegText(HKEY_CURRENT_USER, Key("Src\\Inner"), "V"));
+    EXPECT_EQ(1, CopyRegTree(Key("Src").c_str(), Key("Src2").c_str()));
+
+    SetRaw(HKEY_CURRENT_USER, Key("Big"), "Huge", REG_BINARY, std::string(1001, 'h'));
+    EXPECT_EQ(0, CopyRegTree(Key("Big").c_str(), Key("BigCopy").c_str()));
+}
+
+TEST_F(Tree, ShiftingDownMovesEachKeyOneNumberLower)
+{
+    Make("N\\3", "three");
+    Make("N\\4", "four");
+    Make("N\\5\\Sub", "five");
+    std::string pattern = Key("N\\%d");
+    ShiftRegKeysDown(pattern.c_str(), 3);
+    EXPECT_EQ("four", RegText(HKEY_CURRENT_USER, Key("N\\3"), "V"));
+    EXPECT_EQ("five", RegText(HKEY_CURRENT_USER, Key("N\\4\\Sub"), "V"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("N\\5")));
+
+    Make("M\\7", "seven");
+    ShiftRegKeysDown(Key("M\\%02d").c_str(), 7);    // "07" does not exist
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("M\\7")));
+    Make("M\\07", "seven");
+    ShiftRegKeysDown(Key("M\\%02d").c_str(), 7);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("M\\07")));
+
+    EXPECT_NE(0, ShiftRegKeysDown(Key("M\\%s").c_str(), 7));     // not a number pattern
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("M\\7")));
+}
+
+TEST_F(Tree, ShiftingNeverDeletesWhatWasNotCopied)
+{
+    Make("N\\1", "one");
+    Make("N\\2", "two");
+    SetRaw(HKEY_CURRENT_USER, Key("N\\2"), "Huge", REG_BINARY, std::string(2000, 'h'));
+    ShiftRegKeysDown(Key("N\\%d").c_str(), 1);
+    EXPECT_EQ(std::string(2000, 'h'), RegRaw(HKEY_CURRENT_USER, Key("N\\2"), "Huge"));
+}
+
+TEST_F(Tree, ShiftingUpFreesTheLowNumber)
+{
+    Make("U\\1", "one");
+    Make("U\\2", "two");
+    Make("U\\3", "three");
+    EXPECT_NE(0, ShiftRegKeysUp(Key("U\\%d").c_str(), 1, 4));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("U\\1")));
+    EXPECT_EQ("one", RegText(HKEY_CURRENT_USER, Key("U\\2"), "V"));
+    EXPECT_EQ("two", RegText(HKEY_CURRENT_USER, Key("U\\3"), "V"));
+    EXPECT_EQ("three", RegText(HKEY_CURRENT_USER, Key("U\\4"), "V"));
+
+    // A gap stops the shift; the low key has not moved and stays.
+    Make("G\\1", "one");
+    Make("G\\2", "two");
+    Make("G\\4", "four");
+    EXPECT_NE(0, ShiftRegKeysUp(Key("G\\%d").c_str(), 1, 5));
+    EXPECT_EQ("one", RegText(HKEY_CURRENT_USER, Key("G\\1"), "V"));
+    EXPECT_EQ("two", RegText(HKEY_CURRENT_USER, Key("G\\2"), "V"));
+    EXPECT_EQ("four", RegText(HKEY_CURRENT_USER, Key("G\\5"), "V"));
+}
+
+TEST_F(Tree, EnumerationNamesSubkeysByTheirFullPath)
+{
+    Make("E\\First");
+    Make("E\\Second");
+    char out[64];
+    memset(out, 'Q', sizeof out);
+    ASSERT_EQ(1, EnumRegSubkey(Key("E").c_str(), 1, out, sizeof out));
+    EXPECT_EQ(Key("E\\Second"), out);
+    for (size_t i = Key("E\\Second").size(); i < sizeof out; i++)
+        ASSERT_EQ(0, out[i]) << i;
+    EXPECT_EQ(0, EnumRegSubkey(Key("E").c_str(), 2, out, sizeof out));
+    EXPECT_EQ(0, EnumRegSubkey(Key("Missing").c_str(), 0, out, sizeof out));
+    EXPECT_EQ(0, EnumRegSubkey(Key("E").c_str(), 0, out, 10));     // would be cut
+
+    char first[256];
+    DWORD length = sizeof first;
+    ASSERT_EQ(0, RegEnumKeyExA(HKEY_CURRENT_USER, 0, first, &length, NULL, NULL, NULL, NULL));
+    ASSERT_EQ(1, EnumRegSubkey("", 0, out, sizeof out));
+    EXPECT_STREQ(first, out);
+
+    EXPECT_TRUE(RegKeyExists(Key("E\\First").c_str()));
+    EXPECT_FALSE(RegKeyExists(Key("E\\Third").c_str()));
+}
+
+}  // namespace

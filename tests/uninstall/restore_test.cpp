@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "driver/lumbex_state.h"
+#include "driver/sandbox.h"
+#include "driver/setup_dialog.h"
+#include "registry/registry.h"
+#include "setup/setup.h"
+#include "uninstall/uninstall.h"
+
+namespace {
+
+const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string Clsid = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
+
+class Restore : public ArchiverTest {
+protected:
+    Restore() : ArchiverTest("restore") {}
+    static void Setup(HWND dialog)
+    {
+        ASSERT_TRUE(dialog != NULL);
+        WriteAssociations(dialog);
+        CloseOptionsDialog(dialog);
+    }
+    static void Uninstall()
+    {
+        RestoreAssociations();
+        RemoveRegistration();
+        EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+    }
+    static std::string Class(const std::string& key, const std::string& name = "")
+    {
+        return RegText(HKEY_CLASSES_ROOT, key, name);
+    }
+};
+
+TEST_F(Restore, EveryExtensionGetsBackWhatItHadBefore)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".kez", "", REG_SZ, Sz("KezTool"));
+    SetRaw(HKEY_CLASSES_ROOT, ".kez", "Content Type", REG_SZ, Sz("application/x-kez"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "Content Type", REG_SZ, Sz("application/zip"));
+    SetRaw(HKEY_CLASSES_ROOT, ".arj", "", REG_SZ, Sz("ArjFile"));
+    SetRaw(HKEY_CLASSES_ROOT, ".arj", "Extra", REG_SZ, Sz("kept"));
+    std::string arjBefore = DumpTree(HKEY_CLASSES_ROOT, ".arj");
+    std::string cabBefore = DumpTree(HKEY_CLASSES_ROOT, ".cab");     // none
+
+    Setup(OpenOptionsDialog({5101, 5102, 5103, 5104}));             // shell integration off
+    Setup(OpenOptionsDialog({5101, 5102, 5103, 5104}));             // a second run
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("LUMBEX"));    // other letter case
+    Uninstall();
+
+    EXPECT_EQ("KezTool", Class(".kez"));
+    EXPECT_EQ("application/x-kez", Class(".kez", "Content Type"));
+    EXPECT_EQ("WinZipper", Class(".zip"));
+    EXPECT_EQ("application/zip", Class(".zip", "Content Type"));
+    EXPECT_EQ(arjBefore, DumpTree(HKEY_CLASSES_ROOT, ".arj"));
+    EXPECT_EQ(cabBefore, DumpTree(HKEY_CLASSES_ROOT, ".cab"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".cab"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".lzh"));     // never ticked, never made
+}
+
+TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
+{
+    Setup(OpenOptionsDialogWithDefaults());
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("CabViewer"));
+    SetRaw(HKEY_CLASSES_ROOT, ".arj", "", REG_SZ, Sz(std::string(80, 'L')));
+    std::string cab = DumpTree(HKEY_CLASSES_ROOT, ".cab");
+    std::string arj = DumpTree(HKEY_CLASSES_ROOT, ".arj");
+    Uninstall();
+    EXPECT_EQ(cab, DumpTree(HKEY_CLASSES_ROOT, ".cab"));
+    EXPECT_EQ(arj, DumpTree(HKEY_CLASSES_ROOT, ".arj"));
+    EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".lzh", ""));
+}
+
+TEST_F(Restore, OwnTypesAreRecognisedWhateverTheirLetterCase)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".kez", "", REG_SZ, Sz("lumbex"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("LUMBEX.zip"));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("Lumbex archive"));
+    SetRaw(HKEY_CLASSES_ROOT, ".arj", "", REG_SZ, Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".k00", "", REG_SZ, Sz("Lumbex"));
+    EXPECT_TRUE(IsLumbexType(".kez"));
+    EXPECT_TRUE(IsLumbexType(".zip"));
+    EXPECT_TRUE(IsLumbexType(".K00"));
+    EXPECT_FALSE(IsLumbexType(".cab"));
+    EXPECT_FALSE(IsLumbexType(".arj"));
+    EXPECT_FALSE(IsLumbexType(".lzh"));
+    SetRegistryRoot(HKEY_CURRENT_USER);     // the test ignores the selected root
+    EXPECT_TRUE(IsLumbexType(".kez"));
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+}
+
+TEST_F(Restore, ProgIdsAndVolumeExtensionsGoWithEverythingBelowThem)
+{
+    Setup(OpenOptionsDialog({5109}));           // no type ticked: volume keys never made
+    SetRaw(HKEY_CLASSES_ROOT, "Lumbex\\shellex\\DropHandler", "", REG_SZ, Sz(Clsid));
+    SetRaw(HKEY_CLASSES_ROOT, "Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" + Clsid, "", REG_SZ,
+           Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".k05", "", REG_SZ, Sz("SomethingElse"));
+    SetRaw(HKEY_CLASSES_ROOT, ".k07\\Sub", "", REG_SZ, Sz("x"));
+    SetRaw(HKEY_CLASSES_ROOT, ".k20", "", REG_SZ, Sz("Lumbex"));
+    Uninstall();
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex.ZIP"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".k05"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".k07\\Sub"));     // a key with subkeys stays
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".k20"));
+    DeleteTree(HKEY_CLASSES_ROOT, ".k20");
+
+    PlatformId = VER_PLATFORM_WIN32_WINDOWS;
+    Setup(OpenOptionsDialog({}));
+    SetRaw(HKEY_CLASSES_ROOT, "Lumbex\\shellex\\DropHandler", "", REG_SZ, Sz(Clsid));
+    Uninstall();
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex.ZIP"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+}
+
+// What setup writes besides the associations, as it writes it.
+void WriteRegistration()
+{
+    std::string cls = "CLSID\\" + Clsid;
+    SetRaw(HKEY_CLASSES_ROOT, cls, "", REG_SZ, Sz("Lumbex"));
+    SetRaw(HKEY_CLASSES_ROOT, cls + "\\InProcServer32", "", REG_SZ, Sz("C:\\L\\kezext.dll"));
+    SetRaw(HKEY_CLASSES_ROOT, cls + "\\InProcServer32", "ThreadingModel", REG_SZ, Sz("Apartment"));
+    SetRaw(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\" + Clsid, "", REG_SZ,
+           Sz(""));
+    for (const char* key : {"*\\shellex\\ContextMenuHandlers\\Lumbex",
+                            "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
+                            "Folder\\shellex\\DragDropHandlers\\Lumbex",
+                            "Drives\\shellex\\ContextMenuHandlers\\Lumbex"})
+        SetRaw(HKEY_CLASSES_ROOT, key, "", REG_SZ, Sz(Clsid));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver", "DisplayName", REG_SZ,
+           Sz("Lumbex archiver"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver", "UninstallString", REG_SZ,
+           Sz("\"C:\\L\\Uninstall.exe\""));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex.exe", "", REG_SZ, Sz("C:\\L\\Lumbex.exe"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex.exe", "Path", REG_SZ, Sz("C:\\L"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex95.exe", "", REG_SZ, Sz("old"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved", Clsid, REG_SZ,
+           Sz("Lumbex shell extension"));
+    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\Links", "Desktop", REG_DWORD,
+           std::string(4, '\0'));
+    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Other", "ByHand", REG_SZ, Sz("x"));
+}
+
+// Keys of other products that sit right beside the archiver's.
+void WriteBystanders()
+{
+    SetRaw(HKEY_CLASSES_ROOT, "OtherApp.Document", "", REG_SZ, Sz("Other document"));
+    SetRaw(HKEY_CLASSES_ROOT, "OtherApp.Document\\shell\\open\\command", "", REG_SZ,
+           Sz("\"C:\\Other\\other.exe\" \"%1\""));
+    SetRaw(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\OtherApp", "", REG_SZ, Sz("{1}"));
+    SetRaw(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\{00000000-1111-2222-3333-444444444444}",
+           "", REG_SZ, Sz(""));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product", "DisplayName", REG_SZ,
+           Sz("Other product"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2", "DisplayName", REG_SZ,
+           Sz("Not ours"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe", "", REG_SZ, Sz("C:\\Other\\other.exe"));
+    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved",
+           "{00000000-1111-2222-3333-444444444444}", REG_SZ, Sz("Other extension"));
+    SetRaw(HKEY_CURRENT_USER, "Software\\LumbexOther", "Keep", REG_SZ, Sz("me"));
+}
+
+std::string Bystanders()
+{
+    return DumpTree(HKEY_CLASSES_ROOT, "OtherApp.Document") +
+           DumpTree(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers") +
+           DumpTree(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers") +
+           DumpTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product") +
+           DumpTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2") +
+           DumpTree(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe") +
+           DumpTree(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved") +
+           DumpTree(HKEY_CURRENT_USER, "Software\\LumbexOther");
+}
+
+void RemoveBystanders()
+{
+    DeleteTree(HKEY_CLASSES_ROOT, "OtherApp.Document");
+    DeleteTree(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\OtherApp");
+    DeleteTree(HKEY_CLASSES_ROOT,
+               "exefile\\shellex\\PropertySheetHandlers\\{00000000-1111-2222-3333-444444444444}");
+    DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product");
+    DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2");
+    DeleteTree(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe");
+    HKEY approved;
+    if (!RegOpenKeyExA(HKEY_LOCAL_MACHINE, (Windows + "Shell Extensions\\Approved").c_str(), 0,
+                       KEY_WRITE, &approved)) {
+        RegDeleteValueA(approved, "{00000000-1111-2222-3333-444444444444}");
+        RegCloseKey(approved);
+    }
+    DeleteTree(HKEY_CURRENT_USER, "Software\\LumbexOther");
+}
+
+TEST_F(Restore, RegistrationGoesAndEverythingElseStaysByteIdentical)
+{
+    WriteBystanders();
+    std::string before = Bystanders();
+    ASSERT_NE(std::string::npos, before.find("{00000000-1111-2222-3333-444444444444}"));
+    Setup(OpenOptionsDialogWithDefaults());
+    WriteRegistration();
+    ASSERT_NE(before, Bystanders());        // the approval sits beside the others
+    Uninstall();
+
+    EXPECT_EQ(before, Bystanders());
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + Clsid));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\" + Clsid));
+    for (const char* key : {"*\\shellex\\ContextMenuHandlers\\Lumbex",
+                            "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
+                            "Folder\\shellex\\DragDropHandlers\\Lumbex",
+                            "Drives\\shellex\\ContextMenuHandlers\\Lumbex", "Lumbex", "Lumbex.ZIP"})
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
+    for (const char* key : {"Uninstall\\Lumbex archiver", "App Paths\\Lumbex.exe",
+                            "App Paths\\Lumbex95.exe"})
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Windows + key)) << key;
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved", Clsid));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+    for (const std::string& ext : ArchiverExtensions())
+        EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ext, "")) << ext;
+    RemoveBystanders();
+}
+
+}  // namespace
