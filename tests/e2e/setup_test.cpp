@@ -178,6 +178,14 @@ protected:
         EXPECT_EQ(0u, run.exitCode);
         return run;
     }
+    // Closing the completion dialog opens the program group in a shell
+    // window, silent or not; closed here so that windows do not pile up.
+    void ExpectGroupOpened()
+    {
+        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
+        EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
+        WaitForNoWindow("Lumbex", 5000);
+    }
     HWND WaitForOptions() { return WaitForDialog("Lumbex Setup", IDOK, "OK", 15000); }
     HWND WaitForDone() { return WaitForDialog("Lumbex Setup", IDOK, "Done", 15000); }
 
@@ -271,13 +279,12 @@ TEST_F(SetupMode, SilentRunOnAFreshMachineWritesExactlyTheSetupStateAndTheDefaul
     ExpectGroups(install);
     EXPECT_FALSE(Exists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(SpecialFolder(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
-    // Closing the completion dialog opened the group, silent or not.
-    EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL);
-    CloseFolderWindows("Lumbex");
+    ExpectGroupOpened();
 
     // Again: the archiver's own types, "Lumbex.ZIP" included, are never
     // saved as previous types, so what the first run saved stays.
     RunSilent(Tool(), install);
+    ExpectGroupOpened();
     ExpectRegistry(Defaults, saved, install, Tool());
     ExpectGroups(install);
 }
@@ -288,6 +295,7 @@ TEST_F(SetupMode, TheToolMayLieOutsideTheInstallFolder)
     std::string tool = elsewhere + "\\Uninstall.exe";
     ASSERT_TRUE(CopyFileA(ToolPath().c_str(), tool.c_str(), FALSE));
     RunSilent(tool, install);
+    ExpectGroupOpened();
     Saved saved(5);
     ExpectRegistry(Defaults, saved, install, tool);
     ExpectGroups(install);
@@ -363,8 +371,7 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     RunResult run = Finish();
     EXPECT_TRUE(run.finished) << "Done did not end both dialogs";
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL);
-    CloseFolderWindows("Lumbex");
+    ExpectGroupOpened();
 
     Choices chosen = Defaults;
     chosen.types[1] = false;
