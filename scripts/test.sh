@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the tool and every test, then runs the tests under wine.
+# Builds the tool and every test, runs the tests under wine, then runs each
+# native fuzzer for a bounded time (LUMBEX_FUZZ_SECONDS, default 15).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMBEX_BUILD:-$root/build}
@@ -7,3 +8,4 @@ build=${LUMBEX_BUILD:-$root/build}
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure
+"$root/scripts/fuzz.sh" "${LUMBEX_FUZZ_SECONDS:-15}"

@@ -32,46 +32,137 @@ static bool SettingsKey(char* key, size_t cap, const ArchiveType& type)
     return TextFormat(key, cap, "Software\\Lumbex\\Setup\\%s", type.extension);
 }
 
+static bool SavedShellNewKey(char* key, size_t cap, const ArchiveType& type)
+{
+    return SettingsKey(key, cap, type) && TextAppend(key, cap, "\\ShellNew");
+}
+
+static bool ShellNewKey(char* key, size_t cap, const ArchiveType& type)
+{
+    return TextFormat(key, cap, "%s\\ShellNew", type.extension);
+}
+
+// The working copy of the type's template, its first byte put in; 0 bytes
+// for a type without one.
+static DWORD OwnTemplate(const ArchiveType& type, BYTE* out)
+{
+    const BYTE* stored = NULL;
+    DWORD size = 0;
+    BYTE first = 0;
+    if (type.checkBox == IDC_KEZ) {
+        stored = KezTemplate;
+        size = sizeof KezTemplate;
+        first = 0x4B;
+    } else if (type.checkBox == IDC_ZIP) {
+        stored = ZipTemplate;
+        size = sizeof ZipTemplate;
+        first = 0x50;
+    }
+    for (DWORD i = 0; i < size; i++)
+        out[i] = stored[i];
+    if (size)
+        out[0] = first;
+    return size;
+}
+
+bool IsOwnShellNew(const ArchiveType& type)
+{
+    char key[80];
+    HKEY opened;
+    if (!ShellNewKey(key, sizeof key, type) ||
+        RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return false;
+    BYTE own[32];
+    DWORD ownSize = OwnTemplate(type, own);
+    DWORD subkeys = 1;
+    DWORD values = 0;
+    BYTE data[32];
+    DWORD size = sizeof data;
+    DWORD kind = REG_NONE;
+    bool same = RegQueryInfoKeyA(opened, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
+                                 NULL, NULL, NULL) == ERROR_SUCCESS &&
+                subkeys == 0 && values == 1 &&
+                RegQueryValueExA(opened, "Data", NULL, &kind, data, &size) == ERROR_SUCCESS &&
+                kind == REG_BINARY && ownSize != 0 && size == ownSize;
+    for (DWORD i = 0; same && i < size; i++)
+        same = data[i] == own[i];
+    RegCloseKey(opened);
+    return same;
+}
+
+// Reads a text that the uninstaller may have to write back. False for a value
+// that is there but could not be given back as it was: not a plain text, or
+// longer than the buffer.
+static bool ReadRestorable(const char* key, const char* name, char* buffer, DWORD capacity)
+{
+    buffer[0] = 0;
+    HKEY opened;
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return true;
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    LONG status = RegQueryValueExA(opened, name, NULL, &type, NULL, &size);
+    RegCloseKey(opened);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return true;
+    return status == ERROR_SUCCESS && type == REG_SZ &&
+           ReadRegString(key, name, buffer, "", capacity);
+}
+
 // Keeps what the extension meant before, for the uninstaller to give back.
-static void SavePreviousType(const ArchiveType& type)
+// False when that cannot be kept: the extension is then left alone.
+static bool SavePreviousType(const ArchiveType& type)
 {
     char previousType[512];
     char previousContent[512];
-    ReadRegString(type.extension, "", previousType, "", sizeof previousType);
-    ReadRegString(type.extension, "Content Type", previousContent, "", sizeof previousContent);
+    if (!ReadRestorable(type.extension, "", previousType, sizeof previousType) ||
+        !ReadRestorable(type.extension, "Content Type", previousContent, sizeof previousContent))
+        return false;
     // Saving an own type would overwrite what an earlier run saved.
     if (IsOwnProgId(previousType))
-        return;
+        return true;
     char key[80];
-    if (!SettingsKey(key, sizeof key, type))
-        return;
+    char saved[96];
+    if (!SettingsKey(key, sizeof key, type) || !SavedShellNewKey(saved, sizeof saved, type))
+        return false;
     SetRegistryRoot(HKEY_CURRENT_USER);
     WriteRegString(key, "Type", previousType);
     WriteRegString(key, "Content", previousContent);
+    RemoveRegTree(saved);       // a template saved from an earlier owner is stale now
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    return true;
+}
+
+// Another program's New-menu entry is kept aside before the archiver's
+// replaces it; false when it could not be kept whole.
+static bool SaveForeignShellNew(const ArchiveType& type, const char* key)
+{
+    if (!RegKeyExists(key) || IsOwnShellNew(type))
+        return true;
+    char saved[96];
+    return SavedShellNewKey(saved, sizeof saved, type) &&
+           CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1;
 }
 
 static void WriteShellNew(const ArchiveType& type, const BYTE* data, DWORD size)
 {
     char key[80];
-    if (!TextFormat(key, sizeof key, "%s\\ShellNew", type.extension))
+    if (!ShellNewKey(key, sizeof key, type) || !SaveForeignShellNew(type, key))
         return;
-    DeleteRegKey(key);
+    RemoveRegTree(key);         // kept whole above, so nothing of it is lost
     WriteRegBinary(key, "Data", data, size);
 }
 
-static void Associate(const ArchiveType& type, bool shellIntegration, const BYTE* kez,
-                      const BYTE* zip)
+static void Associate(const ArchiveType& type, bool shellIntegration)
 {
-    SavePreviousType(type);
+    if (!SavePreviousType(type))
+        return;
     WriteRegString(type.extension, "", type.progId);
     WriteRegString(type.extension, "Content Type", type.contentType);
-    if (!shellIntegration)
-        return;
-    if (type.checkBox == IDC_KEZ)
-        WriteShellNew(type, kez, sizeof KezTemplate);
-    else if (type.checkBox == IDC_ZIP)
-        WriteShellNew(type, zip, sizeof ZipTemplate);
+    BYTE data[32];
+    DWORD size = OwnTemplate(type, data);
+    if (shellIntegration && size)
+        WriteShellNew(type, data, size);
 }
 
 static void WriteVolumeExtensions()
@@ -118,14 +209,6 @@ static void WriteProgIds()
 
 void WriteAssociations(HWND dialog)
 {
-    BYTE kez[sizeof KezTemplate];
-    BYTE zip[sizeof ZipTemplate];
-    for (DWORD i = 0; i < sizeof kez; i++)
-        kez[i] = KezTemplate[i];
-    for (DWORD i = 0; i < sizeof zip; i++)
-        zip[i] = ZipTemplate[i];
-    kez[0] = 0x4B;
-    zip[0] = 0x50;
     bool shellIntegration = IsDlgButtonChecked(dialog, IDC_SHELLEXT) != 0;
 
     char key[80];
@@ -137,7 +220,7 @@ void WriteAssociations(HWND dialog)
     SetRegistryRoot(HKEY_CLASSES_ROOT);
     for (const ArchiveType& type : ArchiveTypeTable)
         if (IsDlgButtonChecked(dialog, type.checkBox))
-            Associate(type, shellIntegration, kez, zip);
+            Associate(type, shellIntegration);
     if (IsDlgButtonChecked(dialog, IDC_KEZ))
         WriteVolumeExtensions();
     WriteProgIds();

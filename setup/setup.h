@@ -20,6 +20,8 @@ extern const ArchiveType ArchiveTypeTable[ArchiveTypeCount];
 
 // The archiver's own file types, whatever their letter case.
 bool IsOwnProgId(const char* type);
+// The type's New-menu entry is exactly the one that setup writes.
+bool IsOwnShellNew(const ArchiveType& type);
 
 // Opens the options dialog from ResourceModule; returns when setup has ended.
 void RunSetupMode();

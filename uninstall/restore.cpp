@@ -34,6 +34,26 @@ static void DeleteKeyIfEmpty(const char* key)
         RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
 }
 
+// The New-menu entry that setup kept aside goes back; the archiver's own
+// goes away with the archiver.
+static void RestoreShellNew(const ArchiveType& type, const char* settingsKey)
+{
+    char saved[96];
+    char shellNew[32];
+    if (!TextFormat(saved, sizeof saved, "%s\\ShellNew", settingsKey) ||
+        !TextFormat(shellNew, sizeof shellNew, "%s\\ShellNew", type.extension))
+        return;
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    bool kept = RegKeyExists(saved);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    if (kept) {
+        RemoveRegTree(shellNew);
+        CopyRegTreeBetween(HKEY_CURRENT_USER, saved, HKEY_CLASSES_ROOT, shellNew);
+    } else if (IsOwnShellNew(type)) {
+        RemoveRegTree(shellNew);
+    }
+}
+
 // Gives the extension back what it meant before setup. Where it had no type
 // or content type, the archiver's are removed rather than left behind empty.
 static void RestoreExtension(const ArchiveType& type)
@@ -41,6 +61,7 @@ static void RestoreExtension(const ArchiveType& type)
     char key[80];
     if (!TextFormat(key, sizeof key, "Software\\Lumbex\\Setup\\%s", type.extension))
         return;
+    RestoreShellNew(type, key);
     char savedType[512];
     char savedContent[512];
     SetRegistryRoot(HKEY_CURRENT_USER);

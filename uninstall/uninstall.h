@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <stdio.h>
+
 // Asks, cleans the registry and the shortcuts, removes the listed files and
 // hands over to the removal script (which ends the process). Returns only
 // when it stopped early.
@@ -14,9 +16,17 @@ void RestoreAssociations();
 void RemoveRegistration();
 bool IsLumbexType(const char* extension);
 
+// Passes over the open list until one removes nothing; installFolder ends
+// in a backslash. Only entries that resolve to a path strictly inside it
+// are removed.
+void RemoveListedEntries(FILE* list, const char* installFolder);
+
 void RemoveLinks();
 
+// Writes "Uninstall.Kez.Bat" into the temporary folder for the executable
+// and the current directory; false when no whole script could be written.
 bool WriteRemovalScript(const char* executablePath);
+// Starts the script hidden and ends the process.
 void StartRemovalScript();
 
 #endif

@@ -51,7 +51,7 @@ void ShowRegistry()
 
 void ShowLinks(const char* where, int csidl, const std::string& sub)
 {
-    std::string folder = SpecialFolder(csidl) + sub;
+    std::string folder = ShellFolderPath(csidl) + sub;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*.lnk").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)

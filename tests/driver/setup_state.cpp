@@ -29,24 +29,7 @@ std::vector<std::string> RecordedCommandLines(const std::string& executable)
 void ForgetSetup()
 {
     ResetArchiverRegistry();
-    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_STARTMENU}) {
-        std::string folder = SpecialFolder(csidl);
-        if (!folder.empty())
-            DeleteFileA((folder + "\\Lumbex.lnk").c_str());
-    }
-    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-        std::string folder = SpecialFolder(csidl);
-        if (!folder.empty())
-            RemoveTree(folder + "\\Lumbex");
-    }
-}
-
-std::string SpecialFolder(int csidl)
-{
-    char path[MAX_PATH];
-    if (SHGetFolderPathA(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path) != S_OK)
-        return std::string();
-    return path;
+    RemoveLinkStandIns();
 }
 
 Shortcut ReadShortcut(const std::string& linkPath)

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/installed_state.h"
+
 // Copies the stand-ins (Lumbex.exe, kezext.dll, license.txt, register.frm)
 // from the fixtures folder into an install folder.
 bool PlaceProduct(const std::string& folder);
@@ -18,9 +20,6 @@ std::vector<std::string> RecordedCommandLines(const std::string& executable);
 
 // Removes every registry key, value and shortcut that setup mode writes.
 void ForgetSetup();
-
-// A special folder's path without a trailing backslash; empty if none.
-std::string SpecialFolder(int csidl);
 
 struct Shortcut {
     bool found;

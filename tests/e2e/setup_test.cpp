@@ -243,7 +243,7 @@ protected:
     void ExpectGroups(const std::string& folder)
     {
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-            std::string group = SpecialFolder(csidl) + "\\Lumbex";
+            std::string group = ShellFolderPath(csidl) + "\\Lumbex";
             ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
             ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
             ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
@@ -277,8 +277,8 @@ TEST_F(SetupMode, SilentRunOnAFreshMachineWritesExactlyTheSetupStateAndTheDefaul
     EXPECT_EQ(NULL, WaitForWindow("Lumbex Setup", 0));
     ExpectRegistry(Defaults, saved, install, Tool());
     ExpectGroups(install);
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
     ExpectGroupOpened();
 
     // Again: the archiver's own types, "Lumbex.ZIP" included, are never
@@ -328,7 +328,7 @@ TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_PROGRAMS) + "\\Lumbex"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
 
@@ -379,7 +379,7 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     chosen.shellExt = false;
     Saved saved(5);
     ExpectRegistry(chosen, saved, install, Tool());
-    ExpectLink(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
+    ExpectLink(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
     ExpectGroups(install);
 
     // The next run shows what this one stored; the close box leaves it all.

@@ -151,7 +151,7 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
     }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
-    EXPECT_FALSE(Exists(SpecialFolder(CSIDL_PROGRAMS) + "\\Lumbex"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
 
@@ -182,7 +182,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
     EXPECT_TRUE(registeredBeforeDone);
     EXPECT_TRUE(setupHidden);
     EXPECT_FALSE(IsWindow(options));
-    EXPECT_TRUE(Exists(SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
+    EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
     EXPECT_STREQ("", ProgramGroupPath);
     EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
 }
@@ -197,8 +197,8 @@ TEST_F(OptionsDialog, SilentModeAppliesTheChoicesWithoutWaiting)
     EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, Links, "StartMenu"));
     EXPECT_EQ(std::string("\0\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, Links, "Desktop"));
     EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, SetupKey, "MenuIcons"));
-    EXPECT_TRUE(Exists(SpecialFolder(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
-    EXPECT_EQ(SpecialFolder(CSIDL_PROGRAMS) + "\\Lumbex", ProgramGroupPath);
+    EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
+    EXPECT_EQ(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex", ProgramGroupPath);
     // The completion dialog opened the group on its way out.
     EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL);
 }

@@ -41,10 +41,10 @@ protected:
         ExpectLink(group + "\\Lumbex help.lnk", targets + "\\Lumbex.hlp");
         ExpectLink(group + "\\Console KEZ manual.lnk", targets + "\\Kez.txt");
     }
-    static std::string Desktop() { return SpecialFolder(CSIDL_DESKTOPDIRECTORY); }
-    static std::string StartMenu() { return SpecialFolder(CSIDL_STARTMENU); }
-    static std::string Group() { return SpecialFolder(CSIDL_PROGRAMS) + "\\Lumbex"; }
-    static std::string CommonGroup() { return SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Lumbex"; }
+    static std::string Desktop() { return ShellFolderPath(CSIDL_DESKTOPDIRECTORY); }
+    static std::string StartMenu() { return ShellFolderPath(CSIDL_STARTMENU); }
+    static std::string Group() { return ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"; }
+    static std::string CommonGroup() { return ShellFolderPath(CSIDL_COMMON_PROGRAMS) + "\\Lumbex"; }
 };
 
 TEST_F(Shortcuts, NtFamilyGetsEveryChosenShortcutAndBothGroups)

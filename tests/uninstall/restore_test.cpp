@@ -63,6 +63,48 @@ TEST_F(Restore, EveryExtensionGetsBackWhatItHadBefore)
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".lzh"));     // never ticked, never made
 }
 
+std::string Extensions()
+{
+    std::string dump;
+    for (const char* ext : {".kez", ".zip", ".cab", ".arj", ".lzh"})
+        dump += DumpTree(HKEY_CLASSES_ROOT, ext);
+    return dump;
+}
+
+TEST_F(Restore, OnAFreshMachineNoExtensionKeyIsLeftBehind)
+{
+    Setup(OpenOptionsDialogWithDefaults());
+    Setup(OpenOptionsDialogWithDefaults());
+    ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[0]));
+    ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[1]));
+    Uninstall();
+    EXPECT_EQ("", Extensions());
+}
+
+TEST_F(Restore, AnotherProgramsNewMenuEntriesComeBackWhole)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".kez", "", REG_SZ, Sz("KezTool"));
+    SetRaw(HKEY_CLASSES_ROOT, ".kez\\ShellNew", "NullFile", REG_SZ, Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".kez\\ShellNew", "ItemName", REG_EXPAND_SZ, Sz("@kt.dll,-3"));
+    SetRaw(HKEY_CLASSES_ROOT, ".kez\\ShellNew\\Config", "NoExtension", REG_SZ, Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "Content Type", REG_SZ, Sz("application/zip"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, std::string("PK\5\6", 4));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("CabFile"));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "NullFile", REG_SZ, Sz(""));
+    std::string before = Extensions();
+
+    Setup(OpenOptionsDialog({5101, 5102, 5103}));           // shell integration off
+    EXPECT_FALSE(IsOwnShellNew(ArchiveTypeTable[0]));
+    Setup(OpenOptionsDialogWithDefaults());                 // now on
+    Setup(OpenOptionsDialogWithDefaults());                 // and once more
+    EXPECT_TRUE(IsOwnShellNew(ArchiveTypeTable[0]));
+    EXPECT_TRUE(IsOwnShellNew(ArchiveTypeTable[1]));
+    EXPECT_TRUE(ValueExists(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "NullFile"));
+    Uninstall();
+    EXPECT_EQ(before, Extensions());
+}
+
 TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
 {
     Setup(OpenOptionsDialogWithDefaults());

@@ -1,0 +1,54 @@
+// The command-tail rules against an independent model of them.
+#include <stdint.h>
+#include <stdlib.h>
+
+#include <string>
+
+#include "app/switches.h"
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c += 32;
+    return text;
+}
+
+CommandChoice Model(const std::string& tail)
+{
+    CommandChoice choice = {ModeNothing, false};
+    size_t last = tail.rfind('/');
+    if (last == std::string::npos) {
+        choice.mode = ModeUninstall;
+        return choice;
+    }
+    std::string from = Lower(tail.substr(last));
+    if (from == "/s") {
+        choice.silent = true;
+        from = Lower(tail.substr(tail.find('/')));
+    }
+    if (from.rfind("/setup", 0) == 0)
+        choice.mode = ModeSetup;
+    else if (from.rfind("/wait", 0) == 0)
+        choice.mode = ModeWait;
+    else if (from.rfind("/warning", 0) == 0)
+        choice.mode = ModeWarning;
+    return choice;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string tail;
+    for (size_t i = 0; i < size; i++)
+        if (data[i])
+            tail.push_back((char)data[i]);
+    CommandChoice got = ParseCommandTail(tail.c_str());
+    CommandChoice want = Model(tail);
+    if (got.mode != want.mode || got.silent != want.silent)
+        abort();
+    return 0;
+}

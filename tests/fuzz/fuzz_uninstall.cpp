@@ -1,0 +1,119 @@
+// The list reader and the removal script text against models: no byte past
+// a buffer (ASan sees each at its exact size), entries exactly the whole,
+// trimmed, non-empty lines that fit, and script pieces either refused or
+// exactly the model's text.
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "uninstall/folder_path.h"
+#include "uninstall/list_line.h"
+#include "uninstall/script_text.h"
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        abort();
+}
+
+std::vector<std::string> ModelEntries(const std::string& bytes, size_t cap)
+{
+    std::vector<std::string> entries;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        size_t next = end == std::string::npos ? bytes.size() : end + 1;
+        std::string line = bytes.substr(start, next - start);
+        start = next;
+        if (line.size() > cap - 1 || (line.size() == cap - 1 && line.back() != '\n') ||
+            line.find('\0') != std::string::npos)
+            continue;
+        while (!line.empty() && ((unsigned char)line.back() <= 0x20 || line.back() == 0x7F))
+            line.pop_back();
+        if (!line.empty())
+            entries.push_back(line);
+    }
+    return entries;
+}
+
+void CheckList(const uint8_t* data, size_t size, size_t cap)
+{
+    std::string bytes((const char*)data, size);
+    FILE* file = fmemopen((void*)data, size, "rb");
+    if (!file)
+        return;
+    std::vector<char> line(cap);
+    std::vector<std::string> entries;
+    while (ReadListEntry(file, line.data(), cap)) {
+        Check(memchr(line.data(), 0, cap) != NULL);
+        entries.push_back(line.data());
+    }
+    fclose(file);
+    Check(entries == ModelEntries(bytes, cap));
+}
+
+std::string Escaped(const std::string& path)
+{
+    std::string out;
+    for (char c : path)
+        out += c == '%' ? "%%" : std::string(1, c);
+    return out;
+}
+
+void CheckScript(const std::string& e, const std::string& f, const std::string& s,
+                 unsigned long platform, size_t cap)
+{
+    std::string ee = Escaped(e), ef = Escaped(f), es = Escaped(s);
+    const std::string models[] = {
+        (platform == 1 ? "start /wait \"" : "\"") + ee + "\" /wait\r\n",
+        "del \"" + ee + "\"\r\nrd \"" + ef + "\"\r\nif not exist \"" + ee + "\" goto done\r\n",
+        ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning\r\ndel \"" + es + "\""};
+    bool escapable = ee.size() < 520 && ef.size() < 520 && es.size() < 520;
+    for (int piece = 0; piece < 3; piece++) {
+        std::vector<char> text(cap);
+        bool fit = FormatScriptPiece(text.data(), cap, (ScriptPiece)piece, platform, e.c_str(),
+                                     f.c_str(), s.c_str());
+        Check(fit == (escapable && models[piece].size() < cap));
+        if (fit)
+            Check(models[piece] == text.data());
+    }
+}
+
+}  // namespace
+
+// Input: a selector byte, then either list bytes, or three paths separated
+// by 0xFF for the script.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    size_t cap = data[0] % 32 + 1;
+    if (data[0] & 0x80) {
+        CheckList(data + 1, size - 1, data[0] & 0x40 ? ListLineCapacity : cap);
+        return 0;
+    }
+    std::vector<std::string> parts(1);
+    for (size_t i = 1; i < size; i++) {
+        if (data[i] == 0xFF)
+            parts.emplace_back();
+        else if (data[i] != 0)
+            parts.back().push_back((char)data[i]);
+    }
+    while (parts.size() < 3)
+        parts.emplace_back();
+    bool big = data[0] & 0x40;
+    CheckScript(parts[0], parts[1], parts[2], data[0] & 0x20 ? 1 : 2,
+                big ? ScriptTextCapacity : cap * 8);
+
+    std::vector<char> folder(cap);
+    if (InstallFolderOf(parts[0].c_str(), folder.data(), cap))
+        Check(strlen(folder.data()) < cap && parts[0].compare(0, strlen(folder.data()),
+                                                              folder.data()) == 0);
+    return 0;
+}

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "uninstall/folder_path.h"
+#include "uninstall/list_line.h"
+
+namespace {
+
+std::string Trimmed(std::string line)
+{
+    std::vector<char> bytes(line.begin(), line.end());
+    bytes.push_back(0);
+    TrimTrailingControls(bytes.data());
+    return bytes.data();
+}
+
+TEST(TrimTrailingControls, StripsBlanksAndControlsAtTheEndOnly)
+{
+    EXPECT_EQ("sub\\file.txt", Trimmed("sub\\file.txt \t \r\n"));
+    EXPECT_EQ("  lead", Trimmed("  lead\r\n"));
+    EXPECT_EQ("a b", Trimmed("a b\x7F\x1A\x01"));
+    EXPECT_EQ("", Trimmed("  \t\r\n"));
+    EXPECT_EQ("", Trimmed(""));
+    EXPECT_EQ("nb\xA0", Trimmed("nb\xA0\r\n"));
+    EXPECT_EQ("x\xFF", Trimmed("x\xFF"));
+    EXPECT_EQ("\x80", Trimmed("\x80 "));
+}
+
+// The entries that the list yields, in order.
+std::vector<std::string> Entries(const std::string& bytes, size_t cap = ListLineCapacity)
+{
+    FILE* file = tmpfile();
+    EXPECT_TRUE(file != NULL);
+    if (!file)
+        return {};
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    rewind(file);
+    std::vector<char> line(cap + 16, 0x5A);
+    std::vector<std::string> entries;
+    while (ReadListEntry(file, line.data(), cap))
+        entries.push_back(line.data());
+    for (size_t i = cap; i < line.size(); i++)
+        EXPECT_EQ(0x5A, line[i]) << "written past the line buffer at " << i;
+    fclose(file);
+    return entries;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(ListEntries, LinesEndInLineFeedsWhateverComesBefore)
+{
+    EXPECT_EQ(Lines({"a.txt", "sub\\b.txt", "c", "last"}),
+              Entries("a.txt\r\nsub\\b.txt \t\r\n\r\n   \r\n\t\nc\nlast"));
+    EXPECT_EQ(Lines({"  two blanks", "caf\xE9\xA0"}), Entries("  two blanks\n\ncaf\xE9\xA0\r\n"));
+    EXPECT_EQ(Lines(), Entries(""));
+    EXPECT_EQ(Lines(), Entries("\r\n\r\n \x1A"));
+    EXPECT_EQ(Lines({"*.txt", "?"}), Entries("*.txt\n?\n"));
+}
+
+TEST(ListEntries, ALineLongerThanTheBufferIsPassedOverInAllItsPieces)
+{
+    std::string longLine = std::string(519, 'a') + "tail.txt\r\n";
+    EXPECT_EQ(Lines({"before", "after"}), Entries("before\n" + longLine + "after\n"));
+    // Several pieces, the last one a name of its own.
+    EXPECT_EQ(Lines({"after"}), Entries(std::string(1200, 'b') + "x\nafter"));
+
+    // 518 bytes and the line feed fill the buffer exactly: still one line.
+    std::string full = std::string(518, 'c');
+    EXPECT_EQ(Lines({full, "next"}), Entries(full + "\nnext\n"));
+    // One byte more and the line feed starts a piece of its own.
+    EXPECT_EQ(Lines({"next"}), Entries(full + "c\nnext\n"));
+
+    EXPECT_EQ(Lines({"ok"}), Entries("0123456789\nok\n", 8));
+}
+
+TEST(ListEntries, ALineWithAZeroByteNamesNothing)
+{
+    EXPECT_EQ(Lines({"after"}), Entries(std::string("abc\0def\r\nafter\r\n", 16)));
+}
+
+std::string FolderOf(const char* executable, size_t cap = 260)
+{
+    char folder[260];
+    memset(folder, 0x5A, sizeof folder);
+    if (!InstallFolderOf(executable, folder, cap))
+        return "<none>";
+    return folder;
+}
+
+TEST(InstallFolder, IsTheExecutablesFolderWithABackslashOnlyAtADriveRoot)
+{
+    EXPECT_EQ("C:\\Program Files\\Lumbex", FolderOf("C:\\Program Files\\Lumbex\\Uninstall.exe"));
+    EXPECT_EQ("C:\\", FolderOf("C:\\Uninstall.exe"));
+    EXPECT_EQ("\\\\server\\share", FolderOf("\\\\server\\share\\Uninstall.exe"));
+    EXPECT_EQ("<none>", FolderOf("Uninstall.exe"));
+    EXPECT_EQ("<none>", FolderOf("C:Uninstall.exe"));
+    EXPECT_EQ("C:\\ab", FolderOf("C:\\ab\\x.exe", 6));
+    EXPECT_EQ("<none>", FolderOf("C:\\abc\\x.exe", 6));
+}
+
+TEST(InstallFolder, EntryPathsAreRefusedRatherThanCut)
+{
+    char path[16];
+    EXPECT_TRUE(JoinEntryPath(path, sizeof path, "C:\\L\\", "sub\\a.txt"));
+    EXPECT_STREQ("C:\\L\\sub\\a.txt", path);
+    EXPECT_TRUE(JoinEntryPath(path, sizeof path, "C:\\L\\", "0123456789"));
+    EXPECT_FALSE(JoinEntryPath(path, sizeof path, "C:\\L\\", "0123456789a"));
+}
+
+}  // namespace

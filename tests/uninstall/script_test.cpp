@@ -1,0 +1,133 @@
+// Writing the removal script into the real temporary folder and starting
+// the interpreter on it. StartRemovalScript ends the process, so it runs
+// in a child (a death test) that re-enters this test.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "driver/sandbox.h"
+#include "uninstall/script_text.h"
+#include "uninstall/uninstall.h"
+
+namespace {
+
+std::string TempScript()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    return std::string(temp) + "Uninstall.Kez.Bat";
+}
+
+std::string Expected(const std::string& e, const std::string& f, const std::string& s)
+{
+    char text[ScriptTextCapacity];
+    std::string script;
+    FormatScriptPiece(text, sizeof text, ScriptFirstLine, PlatformId, e.c_str(), f.c_str(),
+                      s.c_str());
+    script += text;
+    FormatScriptPiece(text, sizeof text, ScriptAttempt, PlatformId, e.c_str(), f.c_str(),
+                      s.c_str());
+    for (int i = 0; i < ScriptAttempts; i++)
+        script += text;
+    FormatScriptPiece(text, sizeof text, ScriptTail, PlatformId, e.c_str(), f.c_str(),
+                      s.c_str());
+    return script + text;
+}
+
+class RemovalScriptFile : public testing::Test {
+protected:
+    std::string folder;
+    char saved[MAX_PATH];
+    DWORD savedPlatform;
+
+    void SetUp() override
+    {
+        folder = MakeSandbox("script 100% dir");
+        GetCurrentDirectoryA(sizeof saved, saved);
+        savedPlatform = PlatformId;
+        DeleteFileA(TempScript().c_str());
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(saved);
+        PlatformId = savedPlatform;
+        DeleteFileA(TempScript().c_str());
+        RemoveTree(folder);
+    }
+};
+
+TEST_F(RemovalScriptFile, NamesTheExecutableTheCurrentFolderAndItself)
+{
+    std::string executable = folder + "\\Uninstall.exe";
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    for (DWORD platform : {2u, 1u}) {
+        PlatformId = platform;
+        ASSERT_TRUE(WriteRemovalScript(executable.c_str()));
+        std::string script = ReadBytes(TempScript());
+        EXPECT_EQ(Expected(executable, folder, TempScript()), script) << platform;
+        EXPECT_NE(std::string::npos, script.find("100%% dir\\Uninstall.exe\" /wait\r\n"));
+    }
+}
+
+TEST_F(RemovalScriptFile, NoUsableTemporaryFolderMeansNoScript)
+{
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    char tmp[MAX_PATH], temp[MAX_PATH];
+    GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    std::string missing = folder + "\\no such folder\\";
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    bool written = WriteRemovalScript((folder + "\\Uninstall.exe").c_str());
+    SetEnvironmentVariableA("TMP", tmp);
+    SetEnvironmentVariableA("TEMP", temp);
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(Exists(missing));
+
+    // A path whose "%" would make a piece too long: nothing is left behind.
+    std::string percents = "C:\\" + std::string(250, '%') + "\\Uninstall.exe";
+    EXPECT_FALSE(WriteRemovalScript(percents.c_str()));
+    EXPECT_FALSE(Exists(TempScript()));
+}
+
+// In the child: write the script for a folder below the sandbox, then put a
+// probe in its place that records where and how the interpreter runs.
+void StartProbe(DWORD platform, const std::string& folder)
+{
+    PlatformId = platform;
+    std::string inner = folder + "\\install";
+    CreateDirectoryA(inner.c_str(), NULL);
+    SetCurrentDirectoryA(inner.c_str());
+    if (!WriteRemovalScript((inner + "\\Uninstall.exe").c_str()))
+        ExitProcess(3);
+    // Relative: the record lands in the interpreter's current folder.
+    WriteBytes(TempScript(), "@cd > record.txt\r\n@del \"" + TempScript() + "\"");
+    StartRemovalScript();
+}
+
+std::string WaitForRecord(const std::string& record)
+{
+    for (int i = 0; i < 200 && (!Exists(record) || Exists(TempScript())); i++)
+        Sleep(50);
+    Sleep(100);
+    return ReadBytes(record);
+}
+
+TEST_F(RemovalScriptFile, StartsTheInterpreterFromTheParentFolderAndExits)
+{
+    std::string record = folder + "\\record.txt";
+    EXPECT_EXIT(StartProbe(2, folder), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder + "\r\n", WaitForRecord(record));
+    EXPECT_FALSE(Exists(TempScript()));
+}
+
+TEST_F(RemovalScriptFile, WindowsNinetyFiveFamilyStartsItDetachedOnTheNullDevice)
+{
+    std::string record = folder + "\\record.txt";
+    EXPECT_EXIT(StartProbe(1, folder), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder + "\r\n", WaitForRecord(record));
+    EXPECT_FALSE(Exists(TempScript()));
+}
+
+}  // namespace

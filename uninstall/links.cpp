@@ -1,0 +1,58 @@
+#include "uninstall.h"
+
+#include <shlobj.h>
+#include <string.h>
+
+#include "../app/app.h"
+#include "../resources/text.h"
+
+// The path of a special folder followed by name; false when the folder cannot
+// be found or the whole path, with room for a second terminating zero, does
+// not fit.
+static bool ItemPath(IMalloc* allocator, int folder, const char* name, char* path, size_t cap)
+{
+    LPITEMIDLIST items = NULL;
+    if (SHGetSpecialFolderLocation(NULL, folder, &items) != NOERROR || !items)
+        return false;
+    path[0] = 0;
+    BOOL found = SHGetPathFromIDListA(items, path);
+    allocator->Free(items);
+    if (!found || !path[0])
+        return false;
+    return AppendBackslash(path, cap - 1) && TextAppend(path, cap - 1, name);
+}
+
+static void RemoveShortcut(IMalloc* allocator, int folder)
+{
+    char path[MAX_PATH];
+    if (ItemPath(allocator, folder, "Lumbex.lnk", path, sizeof path))
+        DeleteFileA(path);
+}
+
+static void RemoveProgramGroup(IMalloc* allocator, int folder)
+{
+    char path[MAX_PATH];
+    if (!ItemPath(allocator, folder, "Lumbex", path, sizeof path))
+        return;
+    // The shell reports a missing source in a message box of its own.
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    path[strlen(path) + 1] = 0;     // the shell takes a list ended by two zeros
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = path;
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+    SHFileOperationA(&operation);
+}
+
+void RemoveLinks()
+{
+    IMalloc* allocator = NULL;
+    if (FAILED(SHGetMalloc(&allocator)) || !allocator)
+        return;
+    RemoveShortcut(allocator, CSIDL_DESKTOPDIRECTORY);
+    RemoveShortcut(allocator, CSIDL_STARTMENU);
+    RemoveProgramGroup(allocator, CSIDL_PROGRAMS);
+    if (PlatformId == 2)
+        RemoveProgramGroup(allocator, CSIDL_COMMON_PROGRAMS);
+}

@@ -1,0 +1,25 @@
+// The text of the self-removal script "Uninstall.Kez.Bat". Free of
+// <windows.h>, so that it builds natively as well (fuzzers).
+#ifndef LUMBEX_UNINSTALL_SCRIPT_TEXT_H
+#define LUMBEX_UNINSTALL_SCRIPT_TEXT_H
+
+#include <stddef.h>
+
+// The script is written piece by piece: the first line, the attempt block
+// ScriptAttempts times, then the tail.
+enum ScriptPiece {
+    ScriptFirstLine,
+    ScriptAttempt,
+    ScriptTail
+};
+const int ScriptAttempts = 5;
+const size_t ScriptTextCapacity = 1024;
+
+// Formats one piece for the platform id (1 = Windows 95 family) with the
+// executable E, the install folder F and the script S. The interpreter
+// expands "%" even inside quotation marks, so every "%" of a path is written
+// as "%%". False, rather than a cut piece, when a path or the piece does not fit.
+bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, unsigned long platformId,
+                       const char* executable, const char* folder, const char* script);
+
+#endif
