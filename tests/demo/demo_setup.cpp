@@ -121,6 +121,8 @@ void InteractiveRun()
         Eventually([&] { return !RecordedCommandLines(archiver).empty(); });
         for (const std::string& line : RecordedCommandLines(archiver))
             Show("  \"Run Lumbex\" started the stand-in archiver as: " + line);
+        // The record is the stand-in's, not a product file: no list names it.
+        DeleteFileA((std::string(DemoFolder) + "\\Lumbex.log").c_str());
         ClickButton(done, IDOK);
     }
     RunResult run = WaitProgram(process, start, 15000);
