@@ -68,18 +68,18 @@ static bool FoldInstallFolder(const char* installFolder, FoldedPath* folder)
     return AppendBackslash(resolved, sizeof resolved) && FoldPath(resolved, folder);
 }
 
-void RemoveListedEntries(FILE* list, const char* installFolder)
+int RemoveListedEntries(FILE* list, const char* installFolder)
 {
     FoldedPath folder;
     if (!FoldInstallFolder(installFolder, &folder))
-        return;
-    for (;;) {
+        return 0;
+    for (int passes = 1;; passes++) {
         int removed = 0;
         char line[ListLineCapacity];
         while (ReadListEntry(list, line, sizeof line))
             if (RemoveEntry(installFolder, folder, line))
                 removed++;
         if (removed == 0 || fseek(list, 0, SEEK_SET) != 0)
-            return;
+            return passes;
     }
 }

@@ -72,7 +72,8 @@ static bool FormatCommandLine(char* commandLine, size_t cap)
     DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);
     if (length == 0 || length >= sizeof interpreter || !ScriptPath[0])
         return false;
-    return TextFormat(commandLine, cap, "%s /c \"%s\"", interpreter, ScriptPath);
+    // Quoted: unquoted, a path with blanks lets the system run another program.
+    return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
 }
 
 static void ReleaseResourceModule()

@@ -18,8 +18,8 @@ bool IsLumbexType(const char* extension);
 
 // Passes over the open list until one removes nothing; installFolder ends
 // in a backslash. Only entries that resolve to a path strictly inside it
-// are removed.
-void RemoveListedEntries(FILE* list, const char* installFolder);
+// are removed. Returns the number of passes.
+int RemoveListedEntries(FILE* list, const char* installFolder);
 
 void RemoveLinks();
 

@@ -40,14 +40,19 @@ protected:
     }
 
     // The list lies beside the install folder, so it never holds it open.
-    void Remove(const std::string& list, const std::string& installFolder = "")
+    // Returns the number of list passes.
+    int Remove(const std::string& list, const std::string& installFolder = "")
     {
         std::string listPath = root + "\\Uninstall.lst";
-        ASSERT_TRUE(WriteBytes(listPath, list));
+        EXPECT_TRUE(WriteBytes(listPath, list));
         FILE* file = fopen(listPath.c_str(), "rb");
-        ASSERT_TRUE(file != NULL);
-        RemoveListedEntries(file, (installFolder.empty() ? folder + "\\" : installFolder).c_str());
+        EXPECT_TRUE(file != NULL);
+        if (!file)
+            return -1;
+        int passes = RemoveListedEntries(
+            file, (installFolder.empty() ? folder + "\\" : installFolder).c_str());
         fclose(file);
+        return passes;
     }
 };
 
@@ -58,7 +63,8 @@ TEST_F(ListPasses, FoldersListedBeforeTheirContentsGoInLaterPasses)
     File("d\\e\\y.txt");
     File("d\\x.txt");
     File("plain.txt");
-    Remove("d\r\nd\\e\r\nd\\e\\y.txt\r\nd\\x.txt\r\nplain.txt\r\nplain.txt\r\nmissing.txt\r\n");
+    // Pass 1: the files; 2: "d\\e"; 3: "d"; 4 removes nothing.
+    EXPECT_EQ(4, Remove("d\r\nd\\e\r\nd\\e\\y.txt\r\nd\\x.txt\r\nplain.txt\r\nplain.txt\r\nmissing.txt\r\n"));
     EXPECT_FALSE(Exists(In("d")));
     EXPECT_FALSE(Exists(In("plain.txt")));
     EXPECT_TRUE(IsFolder(folder));
@@ -75,7 +81,7 @@ TEST_F(ListPasses, ReadOnlyHiddenAndSystemEntriesAreRemoved)
     // Without the clearing the deletion would fail.
     ASSERT_FALSE(DeleteFileA(In("control.txt").c_str()));
 
-    Remove("locked\nreadonly.txt\nhidden.txt\nsystem.txt\nall.txt\n");
+    EXPECT_EQ(2, Remove("locked\nreadonly.txt\nhidden.txt\nsystem.txt\nall.txt\n"));
     for (const char* entry : {"readonly.txt", "hidden.txt", "system.txt", "all.txt", "locked"})
         EXPECT_FALSE(Exists(In(entry))) << entry;
     EXPECT_TRUE(Exists(In("control.txt")));
@@ -106,8 +112,8 @@ TEST_F(ListPasses, LinesAreTakenByteForByte)
 TEST_F(ListPasses, AnEmptyListRemovesNothing)
 {
     File("kept.txt");
-    Remove("");
-    Remove("\r\n \r\n");
+    EXPECT_EQ(1, Remove(""));
+    EXPECT_EQ(1, Remove("\r\n \r\n"));
     EXPECT_TRUE(Exists(In("kept.txt")));
 }
 

@@ -130,4 +130,25 @@ TEST_F(RemovalScriptFile, WindowsNinetyFiveFamilyStartsItDetachedOnTheNullDevice
     EXPECT_FALSE(Exists(TempScript()));
 }
 
+// An interpreter in a folder with blanks, and a program planted where an
+// unquoted command line would find it first: the tool itself, which does
+// nothing with the tail "shell\cmd.exe /c ...".
+TEST_F(RemovalScriptFile, AnInterpreterPathWithBlanksIsTakenWhole)
+{
+    std::string record = folder + "\\record.txt";
+    std::string shellFolder = folder + "\\my shell";
+    CreateDirectoryA(shellFolder.c_str(), NULL);
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    ASSERT_TRUE(CopyFileA((std::string(system) + "\\cmd.exe").c_str(),
+                          (shellFolder + "\\cmd.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), (folder + "\\my.exe").c_str(), FALSE));
+    char comspec[MAX_PATH];
+    GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
+    SetEnvironmentVariableA("COMSPEC", (shellFolder + "\\cmd.exe").c_str());
+    EXPECT_EXIT(StartProbe(2, folder), testing::ExitedWithCode(0), "");
+    SetEnvironmentVariableA("COMSPEC", comspec);
+    EXPECT_EQ(folder + "\r\n", WaitForRecord(record));
+}
+
 }  // namespace
