@@ -1,6 +1,105 @@
 #include "setup.h"
 
-// Setup mode is wired in once its dialogs exist.
+#include "../app/app.h"
+#include "../registry/registry.h"
+#include "../resources/resource.h"
+
+struct StoredChoice {
+    int box;
+    const char* key;            // under HKEY_CURRENT_USER
+    const char* value;
+    DWORD byDefault;
+};
+
+// The rows up to "ShellExt" are read first: its value decides whether the
+// last two boxes may be changed.
+static const StoredChoice StoredChoices[] = {
+    {IDC_KEZ, "Software\\Lumbex\\Setup\\.kez", "Associated", 1},
+    {IDC_ZIP, "Software\\Lumbex\\Setup\\.zip", "Associated", 1},
+    {IDC_CAB, "Software\\Lumbex\\Setup\\.cab", "Associated", 1},
+    {IDC_ARJ, "Software\\Lumbex\\Setup\\.arj", "Associated", 1},
+    {IDC_LZH, "Software\\Lumbex\\Setup\\.lzh", "Associated", 1},
+    {IDC_DESKTOP, "Software\\Lumbex\\Setup\\Links", "Desktop", 0},
+    {IDC_STARTMENU, "Software\\Lumbex\\Setup\\Links", "StartMenu", 0},
+    {IDC_PROGRAMS, "Software\\Lumbex\\Setup\\Links", "Programs", 1},
+    {IDC_SHELLEXT, "Software\\Lumbex\\Setup", "ShellExt", 1},
+    {IDC_CASCADED, "Software\\Lumbex\\Setup", "CascadedMenu", 0},
+    {IDC_MENUICONS, "Software\\Lumbex\\Setup", "MenuIcons", 1},
+};
+
+static DWORD ShowStoredChoice(HWND dialog, const StoredChoice& choice)
+{
+    DWORD state = GetRegDword(choice.key, choice.value, choice.byDefault);
+    CheckDlgButton(dialog, choice.box, state);
+    return state;
+}
+
+static void EnableShellOptions(HWND dialog, BOOL enable)
+{
+    EnableWindow(GetDlgItem(dialog, IDC_CASCADED), enable);
+    EnableWindow(GetDlgItem(dialog, IDC_MENUICONS), enable);
+}
+
+static void OnInitDialog(HWND dialog)
+{
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)AppIcon);
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    for (const StoredChoice& choice : StoredChoices) {
+        DWORD state = ShowStoredChoice(dialog, choice);
+        if (choice.box == IDC_SHELLEXT && state == 0)
+            EnableShellOptions(dialog, FALSE);
+    }
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    if (SilentMode)
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// The actions read the boxes of this dialog, which stays open until the
+// completion dialog has ended.
+static void RunSetup(HWND dialog)
+{
+    WriteAssociations(dialog);
+    WriteShellRegistration(dialog);
+    CreateLinks(dialog);
+    DialogBoxParamA(ResourceModule, "DONEDLG", NULL, DoneDialogProc, (LPARAM)dialog);
+    EndDialog(dialog, 1);
+}
+
+static void OnCommand(HWND dialog, int id)
+{
+    switch (id) {
+    case IDOK:
+        RunSetup(dialog);
+        break;
+    case IDCANCEL:
+        EndDialog(dialog, 0);
+        break;
+    case IDC_HELPBUTTON:
+        WinHelpA(dialog, "lumbex.hlp", HELP_CONTEXT, 268);
+        break;
+    case IDC_SHELLEXT:
+        EnableShellOptions(dialog, IsDlgButtonChecked(dialog, IDC_SHELLEXT) != 0);
+        break;
+    }
+}
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_HELP:
+        SendMessageA(dialog, WM_COMMAND, IDC_HELPBUTTON, 0);
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 void RunSetupMode()
 {
+    DialogBoxParamA(ResourceModule, "SETUPDLG", NULL, SetupDialogProc, 0);
 }

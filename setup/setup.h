@@ -38,6 +38,11 @@ HRESULT CreateShortcut(const char* target, const char* linkPath, const char* des
 // Starts a command line as a process of its own; 1 when it started.
 int RunCommand(const char* commandLine);
 
+// The install folder is the current directory in setup mode. Both return
+// false, leaving nothing usable, when the path does not fit cap bytes.
+bool GetInstallFolder(char* path, size_t cap);
+bool InstallFilePath(char* path, size_t cap, const char* name);
+
 // The per-user program group that CreateLinks made; empty when none.
 extern char ProgramGroupPath[MAX_PATH];
 

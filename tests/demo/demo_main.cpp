@@ -65,12 +65,13 @@ void Warning()
 
 int main(int argc, char** argv)
 {
-    if (argc < 3) {
-        fprintf(stderr, "usage: demo <tool> <screenshot folder>\n");
+    if (argc < 4) {
+        fprintf(stderr, "usage: demo <tool> <screenshot folder> <fixtures folder>\n");
         return 2;
     }
     TestToolPath = argv[1];
     DemoShots = argv[2];
+    TestFixtures = argv[3];
     CreateDirectoryA(DemoShots.c_str(), NULL);
 
     Show("Installing the tool as " + DemoTool());

@@ -1,7 +1,9 @@
 #include "driver/sandbox.h"
 
 #include <shellapi.h>
+#include <stdio.h>
 
+#include <algorithm>
 #include <vector>
 
 extern std::string TestToolPath;
@@ -19,6 +21,13 @@ std::string FixturePath(const std::string& relative)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+std::string ScreenshotPath(const std::string& name)
+{
+    std::string folder = TestFixtures + "\\..\\screenshots";
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder + "\\" + name;
 }
 
 bool RemoveTree(const std::string& path)
@@ -190,47 +199,84 @@ void DeleteTree(HKEY root, const std::string& path)
     RegDeleteKeyA(root, path.c_str());
 }
 
-static void DumpKey(HKEY key, const std::string& path, std::string* out)
+namespace {
+
+std::string Describe(const std::string& name, DWORD type, const std::string& data)
 {
-    *out += "[" + path + "]\n";
-    char name[16384];
-    std::vector<BYTE> data(1 << 16);
+    std::string line = "  " + (name.empty() ? std::string("@") : name) + " = ";
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::string text = data;
+        if (!text.empty() && text.back() == '\0')
+            text.pop_back();
+        else
+            line += "(unterminated) ";
+        return line + (type == REG_SZ ? "REG_SZ \"" : "REG_EXPAND_SZ \"") + text + "\"";
+    }
+    if (type == REG_DWORD && data.size() == 4)
+        return line + "REG_DWORD " + std::to_string(*(const DWORD*)data.data());
+    line += type == REG_BINARY ? "REG_BINARY" : "type " + std::to_string(type);
+    for (unsigned char byte : data) {
+        char hex[4];
+        snprintf(hex, sizeof hex, " %02x", byte);
+        line += hex;
+    }
+    return line;
+}
+
+void ListKey(HKEY root, const std::string& path, std::vector<std::string>* lines)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    lines->push_back("[" + path + "]");
+    std::vector<std::string> values;
     for (DWORD i = 0;; i++) {
+        char name[512];
         DWORD nameLength = sizeof name;
-        DWORD dataLength = (DWORD)data.size();
+        BYTE data[2048];
+        DWORD size = sizeof data;
         DWORD type;
-        if (RegEnumValueA(key, i, name, &nameLength, NULL, &type, data.data(), &dataLength))
+        if (RegEnumValueA(key, i, name, &nameLength, NULL, &type, data, &size) != ERROR_SUCCESS)
             break;
-        char head[64];
-        wsprintfA(head, " type %lu, %lu bytes:", type, dataLength);
-        *out += "  \"" + std::string(name, nameLength) + "\"" + head;
-        for (DWORD b = 0; b < dataLength; b++) {
-            char hex[4];
-            wsprintfA(hex, " %02x", data[b]);
-            *out += hex;
-        }
-        *out += "\n";
+        values.push_back(Describe(name, type, std::string((const char*)data, size)));
     }
+    std::sort(values.begin(), values.end());
+    lines->insert(lines->end(), values.begin(), values.end());
+    std::vector<std::string> children;
     for (DWORD i = 0;; i++) {
+        char name[512];
         DWORD nameLength = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &nameLength, NULL, NULL, NULL, NULL))
+        if (RegEnumKeyExA(key, i, name, &nameLength, NULL, NULL, NULL, NULL) != ERROR_SUCCESS)
             break;
-        HKEY child;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-            DumpKey(child, path + "\\" + name, out);
-            RegCloseKey(child);
-        }
+        children.push_back(name);
     }
+    RegCloseKey(key);
+    std::sort(children.begin(), children.end());
+    for (const std::string& child : children)
+        ListKey(root, path + "\\" + child, lines);
+}
+
+}  // namespace
+
+std::vector<std::string> RegistryLines(HKEY root, const std::string& path)
+{
+    std::vector<std::string> lines;
+    ListKey(root, path, &lines);
+    return lines;
+}
+
+std::string RegistryLine(HKEY root, const std::string& path, const std::string& name)
+{
+    if (!ValueExists(root, path, name))
+        return "<missing>";
+    return Describe(name, RegType(root, path, name), RegRaw(root, path, name));
 }
 
 std::string DumpTree(HKEY root, const std::string& path)
 {
     std::string out;
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return out;
-    DumpKey(key, path, &out);
-    RegCloseKey(key);
+    for (const std::string& line : RegistryLines(root, path))
+        out += line + "\n";
     return out;
 }
 

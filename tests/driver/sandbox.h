@@ -6,10 +6,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Windows path of the built Uninstall.exe and of a file below the fixtures folder.
 std::string ToolPath();
 std::string FixturePath(const std::string& relative);
+
+// Where tests save screenshots: build/tests/screenshots\<name> (created).
+std::string ScreenshotPath(const std::string& name);
 
 // A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first).
 std::string MakeSandbox(const std::string& name);
@@ -43,8 +47,13 @@ std::string RegText(HKEY root, const std::string& path, const std::string& name)
 DWORD RegType(HKEY root, const std::string& path, const std::string& name);
 std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
 void DeleteTree(HKEY root, const std::string& path);
-// Every key and value below path (types and raw bytes), one line each, for
-// comparing a tree before and after; empty when the key does not exist.
+// A key and everything below it as readable lines, sorted: "[key]" for each
+// key, then "  name = TYPE data" for each of its values ("@" for the default
+// value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.
+std::vector<std::string> RegistryLines(HKEY root, const std::string& path);
+// One value as in RegistryLines, or "<missing>".
+std::string RegistryLine(HKEY root, const std::string& path, const std::string& name);
+// The same lines in one text, for comparing a tree before and after.
 std::string DumpTree(HKEY root, const std::string& path);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes);

@@ -4,6 +4,8 @@ namespace {
 
 struct Search {
     const std::string* caption;
+    int controlId;      // 0: any window
+    const std::string* controlText;
     HWND found;
 };
 
@@ -12,6 +14,11 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM data)
     Search* search = (Search*)data;
     if (!IsWindowVisible(window))
         return TRUE;
+    if (search->controlId) {
+        HWND control = GetDlgItem(window, search->controlId);
+        if (!control || WindowText(control) != *search->controlText)
+            return TRUE;
+    }
     if (WindowText(window) == *search->caption) {
         search->found = window;
         return FALSE;
@@ -19,9 +26,10 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM data)
     return TRUE;
 }
 
-HWND FindShown(const std::string& caption)
+HWND FindShown(const std::string& caption, int controlId = 0,
+               const std::string& controlText = std::string())
 {
-    Search search = {&caption, NULL};
+    Search search = {&caption, controlId, &controlText, NULL};
     EnumWindows(MatchCaption, (LPARAM)&search);
     return search.found;
 }
@@ -44,9 +52,15 @@ void Pump(DWORD ms)
 
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
 {
+    return WaitForDialog(caption, 0, std::string(), timeoutMs);
+}
+
+HWND WaitForDialog(const std::string& caption, int controlId, const std::string& controlText,
+                   DWORD timeoutMs)
+{
     DWORD start = GetTickCount();
     for (;;) {
-        HWND window = FindShown(caption);
+        HWND window = FindShown(caption, controlId, controlText);
         if (window)
             return window;
         if (GetTickCount() - start > timeoutMs)
@@ -59,6 +73,17 @@ bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     while (FindShown(caption)) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Pump(20);
+    }
+    return true;
+}
+
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!condition()) {
         if (GetTickCount() - start > timeoutMs)
             return false;
         Pump(20);

@@ -5,13 +5,22 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 // A visible top-level window with exactly this caption; NULL after the timeout.
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs);
+// The same for a window that also has a child control with this id and text:
+// tells apart dialogs that share a caption.
+HWND WaitForDialog(const std::string& caption, int controlId, const std::string& controlText,
+                   DWORD timeoutMs);
 // True once no visible top-level window has this caption.
 bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs);
+
+// Polls (keeping this thread's windows alive) until the condition holds;
+// false after the timeout.
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 std::string WindowText(HWND window);
 std::string ControlText(HWND dialog, int id);

@@ -1,0 +1,83 @@
+#include "setup.h"
+
+#include "../registry/registry.h"
+#include "../resources/resource.h"
+#include "../resources/text.h"
+
+#define CLASS_KEY "CLSID\\" SHELL_EXTENSION_CLSID
+#define SERVER_KEY CLASS_KEY "\\InProcServer32"
+
+struct ClassValue {
+    const char* key;
+    const char* name;
+    const char* data;           // NULL: the extension's path
+};
+
+static const ClassValue ShellExtensionValues[] = {
+    {CLASS_KEY, "", "Lumbex"},
+    {SERVER_KEY, "", NULL},
+    {SERVER_KEY, "ThreadingModel", "Apartment"},
+    {"Lumbex\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex.ZIP\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"exefile\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", ""},
+    {"Lumbex\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID},
+    {"Lumbex.ZIP\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID},
+    {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+    {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+    {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+    {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
+};
+
+static const char UninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
+static const char AppPathKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex.exe";
+static const char ApprovedKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+
+// A class without its server is of no use to the shell, so an install folder
+// too long for the server's path registers nothing.
+static void RegisterShellExtension()
+{
+    char server[MAX_PATH];
+    if (!InstallFilePath(server, sizeof server, "kezext.dll"))
+        return;
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    for (const ClassValue& value : ShellExtensionValues)
+        WriteRegString(value.key, value.name, value.data ? value.data : server);
+}
+
+// The uninstall command is this executable without a switch. It is quoted:
+// unquoted, a path with blanks lets the system start C:\Program.exe instead.
+static void RegisterProduct()
+{
+    WriteRegString(UninstallKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
+
+    char own[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, own, sizeof own);
+    if (length > 0 && length < sizeof own) {
+        char command[512];
+        if (TextFormat(command, sizeof command, "\"%s\"", own))
+            WriteRegString(UninstallKey, "UninstallString", command);
+        char* name = FileNamePart(own);
+        if (TextCopy(name, sizeof own - (size_t)(name - own), "Lumbex.exe"))
+            WriteRegString(AppPathKey, "", own);
+    }
+
+    char folder[MAX_PATH];
+    if (GetInstallFolder(folder, sizeof folder))
+        WriteRegString(AppPathKey, "Path", folder);
+
+    WriteRegString(ApprovedKey, SHELL_EXTENSION_CLSID, "Lumbex shell extension");
+}
+
+void WriteShellRegistration(HWND dialog)
+{
+    if (IsDlgButtonChecked(dialog, IDC_SHELLEXT))
+        RegisterShellExtension();
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    RegisterProduct();
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+}

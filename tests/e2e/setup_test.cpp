@@ -1,0 +1,401 @@
+// Setup mode on the real executable, in an install folder holding the
+// product's stand-ins, with the install folder as current directory.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/sandbox.h"
+#include "driver/setup_state.h"
+#include "driver/ui_driver.h"
+
+namespace {
+
+const std::string Class = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
+const std::string WindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string UninstallKey = WindowsKey + "Uninstall\\Lumbex archiver";
+const std::string AppPathKey = WindowsKey + "App Paths\\Lumbex.exe";
+const std::string ApprovedKey = WindowsKey + "Shell Extensions\\Approved";
+const char* Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
+
+// Ids of the options dialog ("SETUPDLG") and the completion dialog ("DONEDLG").
+enum {
+    Kez = 5101, Zip, Cab, Arj, Lzh, Desktop, StartMenu, Programs, ShellExt, Cascaded, MenuIcons
+};
+enum { Folder = 5101, RunArchiver, ReadHelp, License, PriceList };
+
+std::string Key(const std::string& path)
+{
+    return "[" + path + "]";
+}
+
+std::string Text(const std::string& name, const std::string& data)
+{
+    return "  " + name + " = REG_SZ \"" + data + "\"";
+}
+
+std::string Number(const std::string& name, DWORD data)
+{
+    return "  " + name + " = REG_DWORD " + std::to_string(data);
+}
+
+// The previous type and content type saved for each archive type.
+using Saved = std::vector<std::pair<std::string, std::string>>;
+
+void Append(std::vector<std::string>* lines, std::initializer_list<std::string> more)
+{
+    lines->insert(lines->end(), more);
+}
+
+struct Choices {
+    bool types[5];
+    bool desktop, startMenu, programs, shellExt, cascaded, menuIcons;
+};
+const Choices Defaults = {{true, true, true, true, true}, false, false, true, true, false, true};
+
+// HKEY_CURRENT_USER "Software\Lumbex"; saved[i] is the previous type and
+// content type of extension i, or none when the run saved nothing for it.
+std::vector<std::string> ExpectedSettings(const Choices& c, const Saved& saved)
+{
+    std::vector<std::string> lines = {Key("Software\\Lumbex"), Key("Software\\Lumbex\\Setup"),
+                                      Number("CascadedMenu", c.cascaded),
+                                      Number("MenuIcons", c.menuIcons),
+                                      Number("ShellExt", c.shellExt)};
+    // Sorted as the registry dump sorts them.
+    for (int row : {3, 2, 0, 4, 1}) {
+        Append(&lines, {Key(std::string("Software\\Lumbex\\Setup\\") + Extensions[row]),
+                        Number("Associated", c.types[row])});
+        if (c.types[row])
+            Append(&lines, {Text("Content", saved[row].second), Text("Type", saved[row].first)});
+    }
+    Append(&lines, {Key("Software\\Lumbex\\Setup\\Links"), Number("Desktop", c.desktop),
+                    Number("Programs", c.programs), Number("StartMenu", c.startMenu)});
+    return lines;
+}
+
+// Templates for the shell's New menu come with shell integration only.
+std::vector<std::string> ExpectedExtension(int row, bool shellExt)
+{
+    std::string ext = Extensions[row];
+    std::vector<std::string> lines = {
+        Key(ext), Text("@", row == 1 ? "Lumbex.ZIP" : "Lumbex"),
+        Text("Content Type",
+             row == 0 ? "application/x-kez-compressed" : "application/x-compressed")};
+    if (row == 0 && shellExt)
+        Append(&lines, {Key(".kez\\ShellNew"), "  Data = REG_BINARY 4b 65 7a 21 1a 07 00 cf 90 73 "
+                                               "00 00 0d 00 00 00 00 00 00 00"});
+    if (row == 1 && shellExt)
+        Append(&lines, {Key(".zip\\ShellNew"), "  Data = REG_BINARY 50 4b 05 06 00 00 00 00 00 00 "
+                                               "00 00 00 00 00 00 00 00 00 00 00 00"});
+    return lines;
+}
+
+std::vector<std::string> ExpectedProgId(const std::string& id, const std::string& description,
+                                        const std::string& folder, bool shellExt)
+{
+    std::string archiver = folder + "\\Lumbex.exe";
+    std::vector<std::string> lines = {Key(id), Text("@", description),
+                                      Key(id + "\\DefaultIcon"), Text("@", archiver + ",0"),
+                                      Key(id + "\\shell"), Key(id + "\\shell\\open"),
+                                      Key(id + "\\shell\\open\\command"),
+                                      Text("@", "\"" + archiver + "\" \"%1\"")};
+    if (shellExt)
+        Append(&lines, {Key(id + "\\shellex"), Key(id + "\\shellex\\ContextMenuHandlers"),
+                        Key(id + "\\shellex\\ContextMenuHandlers\\" + Class), Text("@", ""),
+                        Key(id + "\\shellex\\DropHandler"), Text("@", Class),
+                        Key(id + "\\shellex\\PropertySheetHandlers"),
+                        Key(id + "\\shellex\\PropertySheetHandlers\\" + Class), Text("@", "")});
+    return lines;
+}
+
+std::vector<std::string> ExpectedClass(const std::string& folder)
+{
+    return {Key("CLSID\\" + Class), Text("@", "Lumbex"),
+            Key("CLSID\\" + Class + "\\InProcServer32"), Text("@", folder + "\\kezext.dll"),
+            Text("ThreadingModel", "Apartment")};
+}
+
+const char* HandlerKeys[] = {
+    "*\\shellex\\ContextMenuHandlers\\Lumbex", "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
+    "Folder\\shellex\\DragDropHandlers\\Lumbex", "Drives\\shellex\\ContextMenuHandlers\\Lumbex"};
+
+std::vector<std::string> Volumes()
+{
+    std::vector<std::string> volumes;
+    for (int n = 0; n < 20; n++)
+        volumes.push_back(std::string(".k") + (char)('0' + n / 10) + (char)('0' + n % 10));
+    return volumes;
+}
+
+class SetupMode : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ForgetSetup();
+        install = MakeSandbox("setup e2e");
+        ASSERT_TRUE(CopyFileA(ToolPath().c_str(), Tool().c_str(), FALSE));
+        ASSERT_TRUE(PlaceProduct(install));
+        // Started unquoted, "C:\lumbex-tests\setup e2e\Lumbex.exe" would run this one.
+        ASSERT_TRUE(CopyFileA((install + "\\Lumbex.exe").c_str(), Decoy.c_str(), FALSE));
+        DeleteFileA("C:\\lumbex-tests\\setup.log");
+    }
+    void TearDown() override
+    {
+        if (process) {
+            TerminateProcess(process, 1);
+            CloseHandle(process);
+        }
+        CloseFolderWindows("Lumbex");
+        EXPECT_FALSE(Exists("C:\\lumbex-tests\\setup.log")) << "a path went unquoted";
+        DeleteFileA(Decoy.c_str());
+        DeleteFileA("C:\\lumbex-tests\\setup.log");
+        ForgetSetup();
+    }
+
+    std::string Tool() const { return install + "\\Uninstall.exe"; }
+    std::string InInstall(const std::string& name) const { return install + "\\" + name; }
+
+    void Start(const std::string& tool, const std::string& tail, const std::string& folder)
+    {
+        started = GetTickCount();
+        process = StartProgram("\"" + tool + "\" " + tail, folder);
+        ASSERT_TRUE(process != NULL);
+    }
+    RunResult Finish(DWORD timeoutMs = 15000)
+    {
+        RunResult run = WaitProgram(process, started, timeoutMs);
+        CloseHandle(process);
+        process = NULL;
+        return run;
+    }
+    RunResult RunSilent(const std::string& tool, const std::string& folder)
+    {
+        Start(tool, "/setup /s", folder);
+        RunResult run = Finish();
+        EXPECT_TRUE(run.finished) << "a silent run waited";
+        EXPECT_EQ(0u, run.exitCode);
+        return run;
+    }
+    // Closing the completion dialog opens the program group in a shell
+    // window, silent or not; closed here so that windows do not pile up.
+    void ExpectGroupOpened()
+    {
+        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
+        EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
+        WaitForNoWindow("Lumbex", 5000);
+    }
+    HWND WaitForOptions() { return WaitForDialog("Lumbex Setup", IDOK, "OK", 15000); }
+    HWND WaitForDone() { return WaitForDialog("Lumbex Setup", IDOK, "Done", 15000); }
+
+    // Every registry value that setup mode writes, in one comparison per tree.
+    void ExpectRegistry(const Choices& c, const Saved& saved,
+                        const std::string& folder, const std::string& tool)
+    {
+        EXPECT_EQ(ExpectedSettings(c, saved), RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"));
+        for (int row = 0; row < 5; row++)
+            if (c.types[row])
+                EXPECT_EQ(ExpectedExtension(row, c.shellExt),
+                          RegistryLines(HKEY_CLASSES_ROOT, Extensions[row]));
+        for (const std::string& volume : Volumes()) {
+            std::vector<std::string> expected;
+            if (c.types[0])
+                expected = {Key(volume), Text("@", "Lumbex"),
+                            Text("Content Type", "application/x-kez-compressed")};
+            EXPECT_EQ(expected, RegistryLines(HKEY_CLASSES_ROOT, volume));
+        }
+        EXPECT_EQ(ExpectedProgId("Lumbex", "Lumbex archive", folder, c.shellExt),
+                  RegistryLines(HKEY_CLASSES_ROOT, "Lumbex"));
+        EXPECT_EQ(ExpectedProgId("Lumbex.ZIP", "Lumbex ZIP archive", folder, c.shellExt),
+                  RegistryLines(HKEY_CLASSES_ROOT, "Lumbex.ZIP"));
+
+        std::vector<std::string> none;
+        EXPECT_EQ(c.shellExt ? ExpectedClass(folder) : none,
+                  RegistryLines(HKEY_CLASSES_ROOT, "CLSID\\" + Class));
+        std::string exefile = "exefile\\shellex\\PropertySheetHandlers\\" + Class;
+        std::vector<std::string> emptyHandler = {Key(exefile), Text("@", "")};
+        EXPECT_EQ(c.shellExt ? emptyHandler : none, RegistryLines(HKEY_CLASSES_ROOT, exefile));
+        for (const char* handler : HandlerKeys) {
+            std::vector<std::string> named = {Key(handler), Text("@", Class)};
+            EXPECT_EQ(c.shellExt ? named : none, RegistryLines(HKEY_CLASSES_ROOT, handler));
+        }
+
+        std::string toolFolder = tool.substr(0, tool.rfind('\\'));
+        EXPECT_EQ(std::vector<std::string>({Key(UninstallKey),
+                                            Text("DisplayName", "Lumbex archiver"),
+                                            Text("UninstallString", "\"" + tool + "\"")}),
+                  RegistryLines(HKEY_LOCAL_MACHINE, UninstallKey));
+        EXPECT_EQ(std::vector<std::string>({Key(AppPathKey), Text("@", toolFolder + "\\Lumbex.exe"),
+                                            Text("Path", folder)}),
+                  RegistryLines(HKEY_LOCAL_MACHINE, AppPathKey));
+        EXPECT_EQ(Text(Class, "Lumbex shell extension"),
+                  RegistryLine(HKEY_LOCAL_MACHINE, ApprovedKey, Class));
+    }
+
+    void ExpectLink(const std::string& link, const std::string& target)
+    {
+        Shortcut shortcut = ReadShortcut(link);
+        ASSERT_TRUE(shortcut.found) << link;
+        EXPECT_EQ(target, shortcut.target) << link;
+        EXPECT_EQ("Lumbex", shortcut.description) << link;
+    }
+    void ExpectGroups(const std::string& folder)
+    {
+        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+            std::string group = ShellFolderPath(csidl) + "\\Lumbex";
+            ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
+            ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
+            ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
+        }
+    }
+    static std::vector<int> Ticked(HWND dialog)
+    {
+        std::vector<int> ticked;
+        for (int id = Kez; id <= MenuIcons; id++)
+            if (IsChecked(dialog, id))
+                ticked.push_back(id);
+        return ticked;
+    }
+
+    const std::string Decoy = "C:\\lumbex-tests\\setup.exe";
+    std::string install;
+    HANDLE process = NULL;
+    DWORD started = 0;
+};
+
+TEST_F(SetupMode, SilentRunOnAFreshMachineWritesExactlyTheSetupStateAndTheDefaultShortcuts)
+{
+    // Another program owned ".cab" before.
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, std::string("CabFolder") + '\0');
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "Content Type", REG_SZ,
+           std::string("application/vnd.ms-cab-compressed") + '\0');
+    Saved saved(5);
+    saved[2] = {"CabFolder", "application/vnd.ms-cab-compressed"};
+
+    RunSilent(Tool(), install);
+    EXPECT_EQ(NULL, WaitForWindow("Lumbex Setup", 0));
+    ExpectRegistry(Defaults, saved, install, Tool());
+    ExpectGroups(install);
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
+    ExpectGroupOpened();
+
+    // Again: the archiver's own types, "Lumbex.ZIP" included, are never
+    // saved as previous types, so what the first run saved stays.
+    RunSilent(Tool(), install);
+    ExpectGroupOpened();
+    ExpectRegistry(Defaults, saved, install, Tool());
+    ExpectGroups(install);
+}
+
+TEST_F(SetupMode, TheToolMayLieOutsideTheInstallFolder)
+{
+    std::string elsewhere = MakeSandbox("setup e2e tool");
+    std::string tool = elsewhere + "\\Uninstall.exe";
+    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), tool.c_str(), FALSE));
+    RunSilent(tool, install);
+    ExpectGroupOpened();
+    Saved saved(5);
+    ExpectRegistry(Defaults, saved, install, tool);
+    ExpectGroups(install);
+}
+
+TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
+{
+    Start(Tool(), "/setup", install);
+    HWND options = WaitForOptions();
+    ASSERT_TRUE(options != NULL);
+    EXPECT_EQ(std::vector<int>({Kez, Zip, Cab, Arj, Lzh, Programs, ShellExt, MenuIcons}),
+              Ticked(options));
+    EXPECT_TRUE(IsEnabled(options, Cascaded));
+    Sleep(300);
+    EXPECT_TRUE(SaveScreenshot(options, ScreenshotPath("options_dialog.bmp")));
+
+    ClickButton(options, ShellExt);
+    EXPECT_TRUE(Eventually([&] { return !IsEnabled(options, Cascaded); }));
+    EXPECT_FALSE(IsEnabled(options, MenuIcons));
+    EXPECT_TRUE(IsChecked(options, MenuIcons));
+    ClickButton(options, ShellExt);
+    EXPECT_TRUE(Eventually([&] { return IsEnabled(options, Cascaded); }));
+    EXPECT_TRUE(IsEnabled(options, MenuIcons));
+
+    ClickButton(options, Desktop);
+    PressKey(options, VK_ESCAPE);
+    RunResult run = Finish();
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+    EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
+}
+
+TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTheProduct)
+{
+    Start(Tool(), "/setup", install);
+    HWND options = WaitForOptions();
+    ASSERT_TRUE(options != NULL);
+    ClickButton(options, Zip);
+    ClickButton(options, Desktop);
+    ClickButton(options, ShellExt);
+    ASSERT_TRUE(Eventually([&] { return !IsEnabled(options, MenuIcons); }));
+    EXPECT_FALSE(IsEnabled(options, Cascaded));
+    ClickButton(options, IDOK);
+
+    HWND done = WaitForDone();
+    ASSERT_TRUE(done != NULL);
+    EXPECT_EQ(install, ControlText(done, Folder));
+    EXPECT_TRUE(Eventually([&] { return !IsShown(options); }));
+    EXPECT_TRUE(IsWindow(options));
+    Sleep(300);
+    EXPECT_TRUE(SaveScreenshot(done, ScreenshotPath("done_dialog.bmp")));
+
+    ClickButton(done, RunArchiver);
+    EXPECT_TRUE(Eventually([&] { return !RecordedCommandLines(InInstall("Lumbex.exe")).empty(); }));
+    EXPECT_EQ(std::vector<std::string>({"\"" + InInstall("Lumbex.exe") + "\""}),
+              RecordedCommandLines(InInstall("Lumbex.exe")));
+
+    ClickButton(done, PriceList);
+    HWND notepad = WaitForWindow("register.frm - Notepad", 10000);
+    EXPECT_TRUE(notepad != NULL);
+    if (notepad)
+        PostMessageA(notepad, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForNoWindow("register.frm - Notepad", 5000));
+    DeleteFileA(InInstall("register.frm").c_str());
+    ClickButton(done, PriceList);
+    EXPECT_EQ(NULL, WaitForWindow("register.frm - Notepad", 1500));
+
+    ClickButton(done, IDOK);
+    RunResult run = Finish();
+    EXPECT_TRUE(run.finished) << "Done did not end both dialogs";
+    EXPECT_EQ(0u, run.exitCode);
+    ExpectGroupOpened();
+
+    Choices chosen = Defaults;
+    chosen.types[1] = false;
+    chosen.desktop = true;
+    chosen.shellExt = false;
+    Saved saved(5);
+    ExpectRegistry(chosen, saved, install, Tool());
+    ExpectLink(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk", InInstall("Lumbex.exe"));
+    ExpectGroups(install);
+
+    // The next run shows what this one stored; the close box leaves it all.
+    std::vector<std::string> settings = RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex");
+    Start(Tool(), "/setup", install);
+    options = WaitForOptions();
+    ASSERT_TRUE(options != NULL);
+    EXPECT_EQ(std::vector<int>({Kez, Cab, Arj, Lzh, Desktop, Programs, MenuIcons}),
+              Ticked(options));
+    EXPECT_FALSE(IsEnabled(options, Cascaded));
+    EXPECT_FALSE(IsEnabled(options, MenuIcons));
+    ClickButton(options, Programs);
+    PostMessageA(options, WM_SYSCOMMAND, SC_CLOSE, 0);
+    run = Finish();
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(settings, RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"));
+}
+
+}  // namespace

@@ -1,0 +1,171 @@
+#include <functional>
+#include <thread>
+
+#include "driver/setup_dialog.h"
+#include "driver/ui_driver.h"
+#include "resources/resource.h"
+#include "setup/setup.h"
+#include "setup_fixture.h"
+
+namespace {
+
+class DoneDialog : public SetupFixture {
+protected:
+    void SetUp() override
+    {
+        SetupFixture::SetUp();
+        ASSERT_TRUE(PlaceProduct(folder));
+        ProgramGroupPath[0] = 0;
+    }
+    void TearDown() override
+    {
+        ProgramGroupPath[0] = 0;
+        SetupFixture::TearDown();
+    }
+
+    // Runs the real procedure in a modal loop on this thread while `user`
+    // works the dialog from another one, as a person would.
+    INT_PTR RunDialog(HWND setupWindow, const std::function<void(HWND)>& user)
+    {
+        bool ended = false;
+        std::thread person([&] {
+            HWND done = WaitForDialog("Lumbex Setup", IDOK, "Done", 10000);
+            if (!done) {
+                ADD_FAILURE() << "no completion dialog";
+                return;
+            }
+            user(done);
+            ended = Eventually([&] { return !IsWindow(done); });
+            if (!ended)
+                PostMessageA(done, WM_COMMAND, IDOK, 0);
+        });
+        INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), "DONEDLG", NULL, DoneDialogProc,
+                                         (LPARAM)setupWindow);
+        person.join();
+        EXPECT_TRUE(ended) << "the dialog did not end";
+        return result;
+    }
+    std::vector<std::string> Recorded(const char* program)
+    {
+        return RecordedCommandLines(InFolder(program));
+    }
+};
+
+TEST_F(DoneDialog, ShowsTheFolderHidesSetupAndStartsTheArchiverQuoted)
+{
+    HWND setup = OpenOptionsDialogWithDefaults();
+    ASSERT_TRUE(IsShown(setup));
+    std::string quoted = "\"" + InFolder("Lumbex.exe") + "\"";
+    INT_PTR result = RunDialog(setup, [&](HWND done) {
+        EXPECT_EQ(folder, ControlText(done, IDC_FOLDER));
+        EXPECT_EQ((LRESULT)BoldFont, SendMessageA(GetDlgItem(done, IDC_THANKS), WM_GETFONT, 0, 0));
+        EXPECT_EQ((LRESULT)AppIcon, SendMessageA(done, WM_GETICON, ICON_BIG, 0));
+        EXPECT_TRUE(Eventually([&] { return !IsShown(setup); }));
+        // Shown again by someone else: the next paint hides it once more.
+        ShowWindow(setup, SW_SHOWNA);
+        InvalidateRect(done, NULL, TRUE);
+        EXPECT_TRUE(Eventually([&] { return !IsShown(setup); }));
+
+        ClickButton(done, IDC_RUN);
+        EXPECT_TRUE(Eventually([&] { return Recorded("Lumbex.exe").size() == 1; }));
+        ClickButton(done, IDC_RUN);
+        EXPECT_TRUE(Eventually([&] { return Recorded("Lumbex.exe").size() == 2; }));
+        ClickButton(done, IDOK);
+    });
+    EXPECT_EQ(1, result);
+    EXPECT_EQ(std::vector<std::string>({quoted, quoted}), Recorded("Lumbex.exe"));
+    EXPECT_TRUE(IsWindow(setup));
+    CloseOptionsDialog(setup);
+}
+
+TEST_F(DoneDialog, PriceListTriesNotepadThenWriteAndNothingWithoutTheForm)
+{
+    // Stand-ins in the current directory come before the system's programs.
+    std::string form = InFolder("register.frm");
+    ASSERT_TRUE(CopyFileA(InFolder("Lumbex.exe").c_str(), InFolder("notepad.exe").c_str(), 0));
+    ASSERT_TRUE(CopyFileA(InFolder("Lumbex.exe").c_str(), InFolder("write.exe").c_str(), 0));
+    RunDialog(NULL, [&](HWND done) {
+        ClickButton(done, IDC_PRICELIST);
+        EXPECT_TRUE(Eventually([&] { return Recorded("notepad.exe").size() == 1; }));
+
+        // A notepad that cannot start: write gets the form.
+        DeleteFileA(InFolder("notepad.exe").c_str());
+        WriteBytes(InFolder("notepad.exe"), "not a program");
+        ClickButton(done, IDC_PRICELIST);
+        EXPECT_TRUE(Eventually([&] { return Recorded("write.exe").size() == 1; }));
+
+        DeleteFileA(form.c_str());
+        ClickButton(done, IDC_PRICELIST);
+        Sleep(700);
+        ClickButton(done, IDOK);
+    });
+    EXPECT_EQ(std::vector<std::string>({"notepad \"" + form + "\""}), Recorded("notepad.exe"));
+    EXPECT_EQ(std::vector<std::string>({"write \"" + form + "\""}), Recorded("write.exe"));
+}
+
+TEST_F(DoneDialog, EscapeClosesLikeDoneAndOpensTheProgramGroup)
+{
+    std::string group = MakeSandbox("done group");
+    strcpy(ProgramGroupPath, group.c_str());
+    INT_PTR result = RunDialog(NULL, [&](HWND done) { PressKey(done, VK_ESCAPE); });
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(WaitForWindow("done group", 10000) != NULL);
+    EXPECT_EQ(1, CloseFolderWindows("done group"));
+}
+
+TEST_F(DoneDialog, SilentModeEndsAtOnceAndStillOpensTheGroup)
+{
+    SilentMode = 1;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(1, DialogBoxParamA(GetModuleHandleA(NULL), "DONEDLG", NULL, DoneDialogProc, 0));
+    EXPECT_LT(GetTickCount() - start, 2000u);
+    EXPECT_EQ(NULL, WaitForWindow("silent group", 1000));
+
+    std::string group = MakeSandbox("silent group");
+    strcpy(ProgramGroupPath, group.c_str());
+    EXPECT_EQ(1, DialogBoxParamA(GetModuleHandleA(NULL), "DONEDLG", NULL, DoneDialogProc, 0));
+    EXPECT_TRUE(WaitForWindow("silent group", 10000) != NULL);
+    EXPECT_EQ(1, CloseFolderWindows("silent group"));
+}
+
+TEST_F(DoneDialog, LicenceAndHelpOpenInTheirViewers)
+{
+    // A fresh wine prefix lacks the ".txt" association that Windows has.
+    bool addedTextType = !KeyExists(HKEY_CLASSES_ROOT, ".txt");
+    if (addedTextType)
+        SetRaw(HKEY_CLASSES_ROOT, ".txt", "", REG_SZ, std::string("txtfile") + '\0');
+    BoxAnswer help;
+    RunDialog(NULL, [&](HWND done) {
+        ClickButton(done, IDC_LICENSE);
+        HWND viewer = WaitForWindow("license.txt - Notepad", 10000);
+        EXPECT_TRUE(viewer != NULL);
+        if (viewer)
+            PostMessageA(viewer, WM_CLOSE, 0, 0);
+        // No help file here: the help engine says so, which shows it was asked.
+        ClickButton(done, IDC_READHELP);
+        help = AnswerMessageBox("ERROR", IDNO, 10000);
+        ClickButton(done, IDOK);
+    });
+    if (addedTextType)
+        DeleteTree(HKEY_CLASSES_ROOT, ".txt");
+    EXPECT_TRUE(help.found);
+    EXPECT_NE(std::string::npos, help.text.find("lumbex.hlp")) << help.text;
+}
+
+TEST(RunCommandTest, StartsWithoutWaitingAndReportsFailure)
+{
+    std::string folder = MakeSandbox("run command");
+    ASSERT_TRUE(PlaceProduct(folder));
+    std::string line = "\"" + folder + "\\Lumbex.exe\" \"an archive.kez\"";
+    EXPECT_EQ(1, RunCommand(line.c_str()));
+    EXPECT_TRUE(Eventually([&] {
+        return RecordedCommandLines(folder + "\\Lumbex.exe") == std::vector<std::string>{line};
+    }));
+    EXPECT_EQ(0, RunCommand("no-such-program-anywhere.exe"));
+    std::string tooLong = "\"" + folder + "\\Lumbex.exe\" " + std::string(600, 'x');
+    EXPECT_EQ(0, RunCommand(tooLong.c_str()));
+    Sleep(300);
+    EXPECT_EQ(1u, RecordedCommandLines(folder + "\\Lumbex.exe").size());
+}
+
+}  // namespace

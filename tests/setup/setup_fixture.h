@@ -1,0 +1,47 @@
+// Shared by the setup unit tests: on top of a clean registry and a sandbox
+// folder as the current directory (the install folder, as in setup mode),
+// the icon and font of start-up, no shortcuts, and silent mode off.
+#ifndef LUMBEX_TESTS_SETUP_FIXTURE_H
+#define LUMBEX_TESTS_SETUP_FIXTURE_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app.h"
+#include "driver/lumbex_state.h"
+#include "driver/sandbox.h"
+#include "driver/setup_state.h"
+
+class SetupFixture : public ArchiverTest {
+protected:
+    SetupFixture() : ArchiverTest("setup unit") {}
+    void SetUp() override
+    {
+        ArchiverTest::SetUp();
+        StartUp(GetModuleHandleA(NULL));
+        SilentMode = 0;
+        ForgetSetup();
+    }
+    void TearDown() override
+    {
+        ForgetSetup();
+        SilentMode = 0;
+        CleanUp();
+        ArchiverTest::TearDown();
+    }
+    std::string InFolder(const std::string& name) const { return folder + "\\" + name; }
+};
+
+// A folder whose full path has exactly the given length.
+inline std::string FolderOfLength(size_t length)
+{
+    std::string base = MakeSandbox("long");
+    std::string path = base + "\\" + std::string(100, 'a');
+    CreateDirectoryA(path.c_str(), NULL);
+    path += "\\" + std::string(length - path.size() - 1, 'b');
+    CreateDirectoryA(path.c_str(), NULL);
+    return path;
+}
+
+#endif
