@@ -195,9 +195,7 @@ static void WriteProgIds()
     icon[0] = 0;
     // A folder too long for the paths leaves the commands unwritten rather
     // than pointing them at a cut path.
-    DWORD length = GetCurrentDirectoryA(sizeof archiver, archiver);
-    if (length > 0 && length < sizeof archiver && AppendBackslash(archiver, sizeof archiver) &&
-        TextAppend(archiver, sizeof archiver, "Lumbex.exe")) {
+    if (InstallFilePath(archiver, sizeof archiver, "Lumbex.exe")) {
         if (!TextFormat(command, sizeof command, "\"%s\" \"%%1\"", archiver))
             command[0] = 0;
         if (!TextFormat(icon, sizeof icon, "%s,0", archiver))

@@ -155,7 +155,7 @@ void PlaceSetupRegistry(const std::string& folder)
         Text(classes, key, "", key.find("exefile") == 0 ? "" : ClassId);
 
     Text(machine, UninstallKey, "DisplayName", "Lumbex archiver");
-    Text(machine, UninstallKey, "UninstallString", folder + "\\Uninstall.exe");
+    Text(machine, UninstallKey, "UninstallString", "\"" + folder + "\\Uninstall.exe\"");
     Text(machine, AppPathKey, "", archiver);
     Text(machine, AppPathKey, "Path", folder);
     Text(machine, ApprovedKey, ClassId, "Lumbex shell extension");
