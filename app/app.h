@@ -15,6 +15,8 @@ extern BYTE SilentMode;
 void StartUp(HINSTANCE instance);
 void DispatchCommandTail(const char* tail);
 void CleanUp();
+// Frees a loaded language module; texts come from the own image afterwards.
+void ReleaseLanguageModule();
 void ShowRemovalWarning();
 
 #endif

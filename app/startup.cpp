@@ -82,9 +82,17 @@ void DispatchCommandTail(const char* tail)
     }
 }
 
+void ReleaseLanguageModule()
+{
+    if (!ResourceModuleLoaded)
+        return;
+    FreeLibrary(ResourceModule);
+    ResourceModuleLoaded = false;
+    ResourceModule = OwnInstance;
+}
+
 void CleanUp()
 {
     DeleteObject(BoldFont);
-    if (ResourceModuleLoaded)
-        FreeLibrary(ResourceModule);
+    ReleaseLanguageModule();
 }

@@ -1,5 +1,6 @@
 #include "uninstall.h"
 
+#include "../app/app.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 #include "folder_path.h"
@@ -52,6 +53,9 @@ void RunUninstall()
     RestoreAssociations();
     RemoveRegistration();
     RemoveLinks();
+    // A loaded language module cannot be deleted, and the install folder
+    // would stay with it; no text is shown from here on.
+    ReleaseLanguageModule();
     DeleteHelpIndex("lumbex.gid");
     DeleteHelpIndex("lumbex.fts");
     RemoveListedEntries(list, folder);

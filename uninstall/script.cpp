@@ -76,15 +76,6 @@ static bool FormatCommandLine(char* commandLine, size_t cap)
     return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
 }
 
-static void ReleaseResourceModule()
-{
-    if (!ResourceModuleLoaded)
-        return;
-    FreeLibrary(ResourceModule);
-    ResourceModuleLoaded = false;
-    ResourceModule = OwnInstance;
-}
-
 void StartRemovalScript()
 {
     char commandLine[512];
@@ -108,7 +99,7 @@ void StartRemovalScript()
         startup.wShowWindow = SW_HIDE;
     }
 
-    ReleaseResourceModule();
+    ReleaseLanguageModule();
     // The interpreter inherits this directory; it must not hold the install folder.
     SetCurrentDirectoryA("..");
     if (startable) {

@@ -1,0 +1,201 @@
+// The shipped German language module beside the real executable: every text,
+// both dialogs and the icon come from it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver/dialog_template.h"
+#include "driver/sandbox.h"
+#include "driver/setup_state.h"
+#include "driver/ui_driver.h"
+
+namespace {
+
+const std::string WindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string Caption = "Lumbex-Einrichtung";
+
+// What the screen shows in the top left corner of a window, where the
+// caption draws the window's icon.
+std::vector<COLORREF> CaptionIconPixels(HWND window)
+{
+    std::vector<COLORREF> pixels;
+    RECT rect;
+    if (!GetWindowRect(window, &rect))
+        return pixels;
+    HDC screen = GetDC(NULL);
+    for (int y = 0; y < 26; y++)
+        for (int x = 0; x < 26; x++)
+            pixels.push_back(GetPixel(screen, rect.left + x, rect.top + y));
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
+
+int CountNear(const std::vector<COLORREF>& pixels, int r, int g, int b)
+{
+    int count = 0;
+    for (COLORREF c : pixels)
+        if (abs(GetRValue(c) - r) < 40 && abs(GetGValue(c) - g) < 40 && abs(GetBValue(c) - b) < 40)
+            count++;
+    return count;
+}
+
+// Id to caption of every addressed control, and the unaddressed texts in order.
+std::map<int, std::string> AddressedTexts(const Dialog& dialog)
+{
+    std::map<int, std::string> texts;
+    for (const Item& item : dialog.items)
+        if (item.id != 0xFFFF)
+            texts[item.id] = item.text;
+    return texts;
+}
+
+class German : public testing::Test {
+protected:
+    std::string folder;
+    HMODULE templates = NULL;
+
+    void SetUp() override
+    {
+        ForgetSetup();
+        folder = MakeSandbox("german e2e");
+        std::string module = FixturePath("german\\kezlng.dll");
+        ASSERT_TRUE(CopyFileA(ToolPath().c_str(), (folder + "\\Uninstall.exe").c_str(), FALSE));
+        ASSERT_TRUE(CopyFileA(module.c_str(), (folder + "\\kezlng.dll").c_str(), FALSE));
+        ASSERT_TRUE(PlaceProduct(folder));
+        templates = LoadLibraryExA(module.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_TRUE(templates != NULL);
+    }
+    void TearDown() override
+    {
+        FreeLibrary(templates);
+        CloseFolderWindows("Lumbex");
+        ForgetSetup();
+        RemoveTree(folder);
+    }
+    std::string Text(int id)
+    {
+        char text[256] = "";
+        LoadStringA(templates, id, text, sizeof text);
+        return text;
+    }
+    // Every control of the live dialog shows the module's caption for it.
+    void ExpectModuleTexts(HWND dialog, const char* name, std::initializer_list<int> runtime)
+    {
+        Dialog expected = ParseDialog(templates, name);
+        ASSERT_TRUE(expected.found) << name;
+        EXPECT_EQ(expected.title, WindowText(dialog)) << name;
+        std::vector<std::string> statics;
+        for (const Item& item : expected.items) {
+            bool filledAtRunTime = false;
+            for (int id : runtime)
+                filledAtRunTime = filledAtRunTime || id == item.id;
+            if (filledAtRunTime)
+                continue;
+            if (item.id != 0xFFFF)
+                EXPECT_EQ(item.text, ControlText(dialog, item.id)) << name << " " << item.id;
+            else if (item.cls == "STATIC" && !item.text.empty())
+                statics.push_back(item.text);
+        }
+        std::vector<std::string> shown = StaticTexts(dialog);
+        for (const std::string& text : statics)
+            EXPECT_NE(shown.end(), std::find(shown.begin(), shown.end(), text)) << text;
+    }
+    // The module's icon has a strap in red and gold where the own one's is blue.
+    void ExpectModuleIcon(HWND dialog)
+    {
+        std::vector<COLORREF> shown;
+        Eventually([&] {
+            shown = CaptionIconPixels(dialog);
+            return CountNear(shown, 210, 20, 20) > 0;
+        });
+        EXPECT_GT(CountNear(shown, 210, 20, 20), 0) << "red";
+        EXPECT_GT(CountNear(shown, 250, 200, 0), 0) << "gold";
+        EXPECT_EQ(0, CountNear(shown, 40, 80, 170)) << "blue";
+    }
+};
+
+TEST_F(German, BothDialogsTheIconAndTheWrittenTextsComeFromTheModule)
+{
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram("\"" + folder + "\\Uninstall.exe\" /setup", folder);
+    ASSERT_TRUE(process != NULL);
+    HWND options = WaitForDialog(Caption, IDOK, "OK", 15000);
+    ASSERT_TRUE(options != NULL);
+    ExpectModuleTexts(options, "SETUPDLG", {});
+    ExpectModuleIcon(options);
+    Sleep(300);
+    SaveScreenshot(options, ScreenshotPath("german_options.bmp"));
+
+    ClickButton(options, IDOK);
+    HWND done = WaitForDialog(Caption, IDOK, "Fertig", 15000);
+    ASSERT_TRUE(done != NULL);
+    EXPECT_EQ(folder, ControlText(done, 5101));
+    ExpectModuleTexts(done, "DONEDLG", {5101});
+    ExpectModuleIcon(done);
+    Sleep(300);
+    SaveScreenshot(done, ScreenshotPath("german_done.bmp"));
+    ClickButton(done, IDOK);
+    RunResult run = WaitProgram(process, start, 15000);
+    CloseHandle(process);
+    EXPECT_TRUE(run.finished);
+
+    EXPECT_EQ(Text(5101), RegText(HKEY_LOCAL_MACHINE, WindowsKey + "Uninstall\\Lumbex archiver",
+                                  "DisplayName"));
+    EXPECT_EQ("Lumbex Archivierer", Text(5101));
+    EXPECT_EQ(Text(5109), RegText(HKEY_CLASSES_ROOT, "Lumbex", ""));
+    EXPECT_EQ(Text(5110), RegText(HKEY_CLASSES_ROOT, "Lumbex.ZIP", ""));
+    std::string group = ShellFolderPath(0x0002 /* CSIDL_PROGRAMS */) + "\\Lumbex\\";
+    EXPECT_TRUE(Exists(group + Text(5102) + ".lnk")) << group + Text(5102);
+    EXPECT_TRUE(Exists(group + Text(5103) + ".lnk")) << group + Text(5103);
+}
+
+TEST_F(German, TheUninstallersQuestionAndWarningSpeakTheModulesLanguage)
+{
+    std::string tool = "\"" + folder + "\\Uninstall.exe\"";
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram(tool, folder);
+    BoxAnswer question = AnswerMessageBox(Text(5104), IDNO, 15000);
+    RunResult run = WaitProgram(process, start, 15000);
+    CloseHandle(process);
+    EXPECT_TRUE(question.found);
+    EXPECT_EQ("Deinstallation von Lumbex fortsetzen?", question.text);
+    EXPECT_TRUE(run.finished);
+    EXPECT_TRUE(Exists(folder + "\\Uninstall.exe"));
+
+    start = GetTickCount();
+    process = StartProgram(tool + " /warning", folder);
+    BoxAnswer warning = AnswerMessageBox("Lumbex deinstallieren", IDOK, 15000);
+    WaitProgram(process, start, 15000);
+    CloseHandle(process);
+    EXPECT_EQ("Deinstallation abgeschlossen\nBitte l\xF6schen Sie " + folder +
+                  "\\Uninstall.exe von Hand",
+              warning.text);
+}
+
+// The module is in use while the uninstaller runs; it is listed like every
+// other product file and must go with the install folder.
+TEST_F(German, UninstallRemovesTheModuleAndTheFolder)
+{
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
+                           "kezlng.dll\r\nLumbex.exe\r\nkezext.dll\r\nlicense.txt\r\n"
+                           "register.frm\r\nLumbex.log\r\n"));
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    std::string script = std::string(temp) + "Uninstall.Kez.Bat";
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram("\"" + folder + "\\Uninstall.exe\"", folder);
+    BoxAnswer question = AnswerMessageBox(Text(5104), IDYES, 15000);
+    RunResult run = WaitProgram(process, start, 15000);
+    CloseHandle(process);
+    EXPECT_TRUE(question.found);
+    EXPECT_TRUE(run.finished);
+    EXPECT_TRUE(Eventually([&] { return !Exists(folder) && !Exists(script); }, 15000))
+        << "left: " << (Exists(folder + "\\kezlng.dll") ? "kezlng.dll " : "")
+        << (Exists(folder + "\\Uninstall.exe") ? "Uninstall.exe" : "");
+    EXPECT_EQ(NULL, WaitForWindow("Lumbex deinstallieren", 0));
+    EXPECT_EQ(NULL, WaitForWindow("Uninstall Lumbex", 0));
+}
+
+}  // namespace
