@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <vector>
@@ -96,18 +97,69 @@ bool IsFolder(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-HANDLE StartProgram(const std::string& commandLine, const std::string& folder)
+namespace {
+
+HANDLE Start(const std::string& commandLine, const std::string& folder, void* environment)
 {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    // With an environment of its own, the program also gets standard
+    // handles of its own: the null device, not this test's output.
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE nul = INVALID_HANDLE_VALUE;
+    if (environment) {
+        nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          &inherit, OPEN_EXISTING, 0, NULL);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+    }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL,
-                        folder.empty() ? NULL : folder.c_str(), &startup, &info))
+    BOOL started = CreateProcessA(NULL, line.data(), NULL, NULL, environment != NULL, 0,
+                                  environment, folder.empty() ? NULL : folder.c_str(), &startup,
+                                  &info);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    if (!started)
         return NULL;
     CloseHandle(info.hThread);
     return info.hProcess;
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    size_t ea = a.find('='), eb = b.find('=');
+    return ea != std::string::npos && eb != std::string::npos &&
+           lstrcmpiA(a.substr(0, ea).c_str(), b.substr(0, eb).c_str()) == 0;
+}
+
+}  // namespace
+
+HANDLE StartProgram(const std::string& commandLine, const std::string& folder)
+{
+    return Start(commandLine, folder, NULL);
+}
+
+HANDLE StartProgramWith(const std::string& commandLine, const std::string& folder,
+                        const std::vector<std::string>& variables)
+{
+    std::vector<std::string> entries = variables;
+    char* block = GetEnvironmentStringsA();
+    for (const char* p = block; *p; p += strlen(p) + 1) {
+        std::string entry = p;
+        bool replaced = false;
+        for (const std::string& variable : variables)
+            replaced = replaced || SameName(entry, variable);
+        if (!replaced)
+            entries.push_back(entry);
+    }
+    FreeEnvironmentStringsA(block);
+    std::string environment;
+    for (const std::string& entry : entries)
+        environment += entry + std::string(1, '\0');
+    environment.push_back('\0');
+    return Start(commandLine, folder, &environment[0]);
 }
 
 RunResult WaitProgram(HANDLE process, DWORD startTick, DWORD timeoutMs)

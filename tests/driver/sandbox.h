@@ -10,6 +10,9 @@
 
 // Windows path of the built Uninstall.exe and of a file below the fixtures folder.
 std::string ToolPath();
+// The tool built with overrun checks, which stop it at the first overrun
+// (test programs only: it is handed over with the tool's path).
+std::string CheckedToolPath();
 std::string FixturePath(const std::string& relative);
 
 // Where tests save screenshots: build/tests/screenshots\<name> (created).
@@ -36,6 +39,11 @@ struct RunResult {
 
 // Starts a command line in a folder; the caller closes the handle.
 HANDLE StartProgram(const std::string& commandLine, const std::string& folder);
+// The same with some variables of this process's environment replaced or
+// added, each given as "NAME=value", and with the null device as standard
+// input and output.
+HANDLE StartProgramWith(const std::string& commandLine, const std::string& folder,
+                        const std::vector<std::string>& variables);
 RunResult WaitProgram(HANDLE process, DWORD startTick, DWORD timeoutMs);
 RunResult RunProgram(const std::string& commandLine, const std::string& folder,
                      DWORD timeoutMs);

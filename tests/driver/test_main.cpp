@@ -7,7 +7,13 @@
 #include <string>
 
 std::string TestToolPath;
+std::string TestCheckedToolPath;
 std::string TestFixtures;
+
+std::string CheckedToolPath()
+{
+    return TestCheckedToolPath;
+}
 
 static std::string WinePath(const char* unixPath)
 {
@@ -24,6 +30,8 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; i++) {
         if (strncmp(argv[i], "--tool=", 7) == 0)
             TestToolPath = WinePath(argv[i] + 7);
+        else if (strncmp(argv[i], "--checked-tool=", 15) == 0)
+            TestCheckedToolPath = WinePath(argv[i] + 15);
         else if (strncmp(argv[i], "--fixtures=", 11) == 0)
             TestFixtures = WinePath(argv[i] + 11);
     }

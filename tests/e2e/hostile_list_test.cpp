@@ -1,0 +1,336 @@
+// Both builds of the real executable against hostile list files and command
+// tails. Every run must end by itself with exit code 0 and without a crash
+// report (the checked build traps at the first overrun), remove what its
+// list names inside its install folder where it can, and leave everything
+// outside that folder as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "driver/hostile_state.h"
+#include "driver/long_path.h"
+#include "driver/run_watch.h"
+#include "driver/sandbox.h"
+#include "driver/setup_state.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const std::string Lists = std::string(HostileRoot) + "\\lists";
+
+std::string Line(const std::string& entry)
+{
+    return entry + "\r\n";
+}
+
+// The relative paths under folder, sorted; empty when it is gone.
+Names Contents(const std::string& folder)
+{
+    Names names;
+    for (const std::string& line : TreeLines(folder))
+        names.push_back(line.substr(0, line.find(' ')));
+    return names;
+}
+
+std::string Upper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = (char)(c - 'a' + 'A');
+    return text;
+}
+
+// One install folder with its list, and what must be left in it once the
+// removal script has run.
+struct ListCase {
+    std::string name;
+    std::string folder;
+    std::string list;
+    Names survivors;
+};
+
+class HostileRuns : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ForgetSetup();
+        RemoveBystanders();
+        PlaceBystanders();
+    }
+    static void TearDownTestSuite()
+    {
+        RemoveBystanders();
+        ForgetSetup();
+    }
+
+    void File(const std::string& folder, const std::string& entry, DWORD attributes = 0)
+    {
+        std::string path = folder + "\\" + entry;
+        for (size_t slash = entry.find('\\'); slash != std::string::npos;
+             slash = entry.find('\\', slash + 1))
+            MakeFolderLong(folder + "\\" + entry.substr(0, slash));
+        ASSERT_TRUE(WriteLong(path, "listed")) << path;
+        if (attributes)
+            SetFileAttributesA(path.c_str(), attributes);
+    }
+
+    // A name that makes the full path inside folder exactly length bytes.
+    static std::string NameFor(const std::string& folder, size_t length, char fill)
+    {
+        return std::string(length - folder.size() - 1, fill);
+    }
+
+    // Everything at once: the shapes a list may take and the entries that
+    // point out of the install folder. Returns the list; survivors are the
+    // entries that must stay.
+    void Combined(ListCase* c)
+    {
+        const std::string& f = c->folder;
+        std::string own = c->name;
+        for (const char* name : {"plain.txt", "with space.txt", "100%.txt", "caf\xE9.txt",
+                                 "lastline.txt", "plain3.txt", "plain4.txt", "plain5.txt",
+                                 "sub\\a.txt", "sub\\deeper\\b.txt", "sub2\\c.txt",
+                                 "keepdir\\unlisted.txt", "nulvictim", "victim5000.txt",
+                                 "victim2.txt", "victim3.txt", "sub3\\z.txt", "cr1.txt",
+                                 "cr2.txt"})
+            File(f, name);
+        File(f, "ro.txt", FILE_ATTRIBUTE_READONLY);
+        File(f, "hs.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        MakeFolderLong(f + "-twin");
+        ASSERT_TRUE(WriteLong(f + "-twin\\x.txt", "beside, with a name that extends it"));
+
+        // Full paths of 258 and 259 bytes go; one of 260 cannot be named
+        // whole, and the 259-byte path it would be cut to must survive.
+        std::string n258 = NameFor(f, 258, 'a');
+        std::string n259 = NameFor(f, 259, 'b');
+        std::string n260 = NameFor(f, 260, 'c');
+        std::string cut = n260.substr(0, n260.size() - 1);
+        for (const std::string& name : {n258, n259, n260, cut})
+            File(f, name);
+
+        std::string& l = c->list;
+        for (const char* entry : {"sub", "sub\\deeper", "sub\\deeper\\b.txt", "sub\\a.txt",
+                                  "plain.txt", "plain.txt", "  plain.txt", "with space.txt \t ",
+                                  "100%.txt", "caf\xE9.txt", "ro.txt", "hs.txt", "sub2/c.txt",
+                                  "sub2", "sub\\..\\plain3.txt", "keepdir"})
+            l += Line(entry);
+        l += Line("..\\" + own + "\\plain4.txt");
+        l += Line("..\\" + Upper(own) + "\\plain5.txt");
+        // Wildcards are taken literally.
+        for (const char* entry : {"sub3\\*", "*", "*.*", "?"})
+            l += Line(entry);
+        // A zero byte anywhere passes the line over: "nulvictim" stays.
+        for (const std::string& entry :
+             {std::string("nulvictim\0.txt", 14), std::string("\0nulvictim", 10),
+              std::string("nulvictim\0", 10), std::string(3, '\0')})
+            l += Line(entry);
+        // Lines longer than the line buffer name nothing, not even in pieces.
+        l += Line(std::string(5000, 'a'));
+        l += Line("victim5000.txt" + std::string(4986, ' '));
+        l += Line(std::string(519, 'x') + "victim2.txt");
+        l += Line(std::string(519 * 9, 'x') + "victim3.txt");
+        // Out of the folder, in every spelling.
+        for (const char* entry :
+             {"..\\bystander.txt", "..\\..\\bystander.txt", "..\\..\\..\\hostile-above.txt",
+              "..\\..\\..\\..\\hostile-root.txt", "..\\..\\..\\..\\..\\hostile-root.txt",
+              "sub\\..\\..\\bystander.txt", "../bystander.txt", "sub/../../bystander.txt",
+              "..", ".", "...", ".\\", "sub4\\..", "C:\\lumbex-tests\\hostile\\bystander.txt",
+              "C:\\hostile-root.txt", "\\hostile-root.txt", "\\lumbex-tests\\hostile-above.txt",
+              "C:hostile-root.txt", "\\\\?\\C:\\hostile-root.txt", "\\\\.\\C:\\hostile-root.txt",
+              "\\\\?\\UNC\\localhost\\C$\\hostile-root.txt",
+              "\\\\localhost\\C$\\hostile-root.txt", "//?/C:/hostile-root.txt", "NUL", "CON",
+              "COM1", "LPT1.txt", "aux", "CONIN$"})
+            l += Line(entry);
+        l += Line("..\\" + own);
+        l += Line("..\\" + own + "-twin\\x.txt");
+        l += Line("..\\" + own + "-twin");
+        // In use while the list is read: the list itself and the executable.
+        l += Line("Uninstall.lst");
+        l += Line("Uninstall.exe");
+        for (const std::string& name : {n258, n259, n260})
+            l += Line(name);
+        // Ten thousand entries: a thousand files in ten folders, each named
+        // once, then nine thousand names of files that are not there.
+        for (int d = 0; d < 10; d++)
+            for (int i = 0; i < 100; i++) {
+                char name[32];
+                snprintf(name, sizeof name, "many\\d%d\\f%02d", d, i);
+                File(f, name);
+            }
+        for (int n = 0; n < 10000; n++) {
+            char entry[32];
+            snprintf(entry, sizeof entry, n < 1000 ? "many\\d%d\\f%02d" : "many\\d%d\\g%04d",
+                     n / 100 % 10, n < 1000 ? n % 100 : n);
+            l += Line(entry);
+        }
+        for (int d = 0; d < 10; d++)
+            l += Line("many\\d" + std::to_string(d));
+        l += Line("many");
+        // Bytes of every value but the line feed, then a line cut by carriage
+        // returns alone (one line: the names stay), then a last line
+        // without its line end.
+        std::string binary;
+        for (int b = 255; b > 0; b--)
+            if (b != '\n')
+                binary.push_back((char)b);
+        l += Line(binary);
+        l += "cr1.txt\rcr2.txt\r\n";
+        l += "lastline.txt";
+
+        c->survivors = {"cr1.txt", "cr2.txt", cut, n260, "keepdir", "keepdir\\unlisted.txt",
+                        "nulvictim", "sub3", "sub3\\z.txt", "victim2.txt", "victim3.txt",
+                        "victim5000.txt"};
+    }
+
+    void Binary(ListCase* c)
+    {
+        File(c->folder, "keep.txt");
+        unsigned seed = 12345;
+        for (int i = 0; i < 65536; i++) {
+            seed = seed * 1103515245u + 12345u;
+            c->list.push_back((char)(seed >> 16));
+        }
+        c->list += std::string(4096, '\0') + std::string(4096, '\xFF');
+        c->survivors = {"keep.txt"};
+    }
+
+    ListCase MakeCase(const ToolBuild& build, const std::string& shape)
+    {
+        ListCase c;
+        c.name = shape + "-" + build.name;
+        c.folder = Lists + "\\" + c.name;
+        RemoveTreeLong(c.folder);
+        RemoveTreeLong(c.folder + "-twin");
+        MakeFolderLong(c.folder);
+        EXPECT_TRUE(PlaceTool(build, c.folder));
+        if (shape == "combined")
+            Combined(&c);
+        else if (shape == "binary")
+            Binary(&c);
+        else if (shape == "no-line-end") {
+            File(c.folder, "only.txt");
+            c.list = "only.txt";
+        }
+        EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));
+        std::sort(c.survivors.begin(), c.survivors.end());
+        return c;
+    }
+};
+
+TEST_F(HostileRuns, ListFilesOfEveryShape)
+{
+    MakeFolderLong(Lists);
+    ASSERT_TRUE(WriteLong(Lists + "\\bystander.txt", "beside the install folders"));
+    std::vector<ListCase> cases;
+    for (const ToolBuild& build : ToolBuilds())
+        for (const char* shape : {"combined", "empty", "no-line-end", "binary"})
+            cases.push_back(MakeCase(build, shape));
+    Names installs;
+    Names scripts;
+    for (const ListCase& c : cases) {
+        installs.push_back(c.folder);
+        scripts.push_back(ScriptFolder(c.name));
+    }
+    Names outside = OutsideState(installs);
+
+    // All at once, each with a folder of its own for its removal script,
+    // started from elsewhere as the list of removable programs would.
+    std::vector<WatchedRun> runs(cases.size());
+    for (size_t i = 0; i < cases.size(); i++) {
+        runs[i].label = cases[i].name;
+        ASSERT_TRUE(StartRun(&runs[i], "\"" + cases[i].folder + "\\Uninstall.exe\"", "C:\\",
+                             ScriptVariables(scripts[i])));
+    }
+    WatchReport report;
+    WatchRuns(&runs, {"Uninstall Lumbex"}, 60000, &report, [&] {
+        return std::all_of(scripts.begin(), scripts.end(), ScriptGone);
+    });
+    printf("[ list runs ] %lu ms for %u runs\n", report.elapsedMs, (unsigned)runs.size());
+
+    ExpectNoCrash(report);
+    for (size_t i = 0; i < cases.size(); i++) {
+        ExpectCleanRun(runs[i], {UninstallQuestion});
+        EXPECT_TRUE(ScriptGone(scripts[i])) << cases[i].name;
+        EXPECT_EQ(cases[i].survivors, Contents(cases[i].folder)) << cases[i].name;
+    }
+    EXPECT_EQ(outside, OutsideState(installs));
+}
+
+struct Tail {
+    const char* label;
+    std::string tail;               // after the quoted program name
+    std::vector<int> answers;
+    std::string window;             // the one window expected, "" for none
+};
+
+// Long tails, tails with quotes, a tail of blanks: each does what its last
+// (or, before a closing "/s", its first) switch says, and nothing else.
+TEST_F(HostileRuns, CommandTails)
+{
+    Names installs;
+    Names outside;
+    std::vector<WatchedRun> runs;
+    std::vector<Tail> expected;
+    for (const ToolBuild& build : ToolBuilds()) {
+        std::string folder = std::string(HostileRoot) + "\\tails-" + build.name;
+        RemoveTreeLong(folder);
+        MakeFolderLong(folder);
+        ASSERT_TRUE(PlaceTool(build, folder));
+        ASSERT_TRUE(WriteLong(folder + "\\product.txt", "stays"));
+        ASSERT_TRUE(WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n"));
+        std::string tool = folder + "\\Uninstall.exe";
+        std::string warning = "Uninstall Lumbex: Uninstall completed\nYou should delete " + tool +
+                              " manually";
+        std::vector<Tail> tails = {
+            {"5000 letters", " " + std::string(5000, 'a'), {IDNO}, UninstallQuestion},
+            {"5000 bytes, then /warning", " " + std::string(4991, 'w') + " /warning", {IDOK},
+             warning},
+            {"5000 bytes, then /wait", " " + std::string(4995, 'z') + "/wait", {IDOK}, ""},
+            {"5000 slashes", " " + std::string(5000, '/'), {IDOK}, ""},
+            {"2500 times /s", [] { std::string t = " "; for (int i = 0; i < 2500; i++) t += "/s"; return t; }(), {IDOK}, ""},
+            {"5000 bytes, then /s", " " + std::string(4998, 'q') + "/s", {IDOK}, ""},
+            {"5000 blanks", std::string(5000, ' '), {IDNO}, UninstallQuestion},
+            {"quoted pair", " \"/setup /s\"", {IDOK}, ""},
+            {"empty quotes", " \"\" \"\"", {IDNO}, UninstallQuestion},
+            {"quoted warning", " \"/warning\"", {IDOK}, warning},
+            {"/setup and 4994 bytes", " /setup" + std::string(4994, 'x'), {IDCANCEL},
+             "Lumbex Setup"},
+        };
+        for (const Tail& tail : tails) {
+            WatchedRun run;
+            run.label = std::string(tail.label) + " (" + build.name + ")";
+            run.answers = tail.answers;
+            runs.push_back(run);
+            expected.push_back(tail);
+        }
+    }
+    outside = OutsideState(installs);
+    for (size_t i = 0; i < runs.size(); i++) {
+        std::string folder = std::string(HostileRoot) + "\\tails-" + (i < runs.size() / 2 ? "shipped" : "checked");
+        ASSERT_TRUE(StartRun(&runs[i], "\"" + folder + "\\Uninstall.exe\"" + expected[i].tail, folder));
+    }
+    WatchReport report;
+    WatchRuns(&runs, {"Uninstall Lumbex"}, 30000, &report);
+    printf("[ tail runs ] %lu ms for %u runs\n", report.elapsedMs, (unsigned)runs.size());
+
+    ExpectNoCrash(report);
+    for (size_t i = 0; i < runs.size(); i++) {
+        if (expected[i].window == "Lumbex Setup") {
+            EXPECT_TRUE(runs[i].finished);
+            EXPECT_EQ(0u, runs[i].exitCode);
+            ASSERT_EQ(1u, runs[i].windows.size()) << runs[i].label;
+            EXPECT_EQ(0u, runs[i].windows[0].find("Lumbex Setup: ")) << runs[i].windows[0];
+            continue;
+        }
+        ExpectCleanRun(runs[i], expected[i].window.empty() ? Names() : Names{expected[i].window});
+        if (std::string(expected[i].label).find("/wait") != std::string::npos)
+            EXPECT_GE(runs[i].elapsedMs, 2000u) << runs[i].label;
+    }
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+    EXPECT_EQ(outside, OutsideState(installs));
+}
+
+}  // namespace
