@@ -6,6 +6,7 @@
 
 #include "driver/long_path.h"
 #include "driver/sandbox.h"
+#include "driver/setup_state.h"
 
 const char* const HostileRoot = "C:\\lumbex-tests\\hostile";
 const char* const UninstallQuestion = "Uninstall Lumbex: Continue with uninstall Lumbex";
@@ -158,4 +159,39 @@ void ExpectNoCrash(const WatchReport& report)
 {
     EXPECT_EQ(std::vector<std::string>(), report.crashes);
     EXPECT_EQ(std::vector<std::string>(), report.strays);
+}
+
+void HostileTest::SetUpTestSuite()
+{
+    ForgetSetup();
+    RemoveBystanders();
+    PlaceBystanders();
+}
+
+void HostileTest::TearDownTestSuite()
+{
+    RemoveBystanders();
+    ForgetSetup();
+}
+
+void HostileTest::TearDown()
+{
+    ForgetSetup();
+}
+
+void HostileTest::PlaceFile(const std::string& folder, const std::string& entry,
+                            DWORD attributes)
+{
+    for (size_t slash = entry.find('\\'); slash != std::string::npos;
+         slash = entry.find('\\', slash + 1))
+        MakeFolderLong(folder + "\\" + entry.substr(0, slash));
+    std::string path = folder + "\\" + entry;
+    ASSERT_TRUE(WriteLong(path, "stand-in")) << path;
+    if (attributes)
+        SetFileAttributesA(path.c_str(), attributes);
+}
+
+std::string HostileTest::NameOfLength(const std::string& folder, size_t length, char fill)
+{
+    return std::string(length - folder.size() - 1, fill);
 }

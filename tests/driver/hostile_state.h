@@ -4,6 +4,10 @@
 #ifndef LUMBEX_TESTS_HOSTILE_STATE_H
 #define LUMBEX_TESTS_HOSTILE_STATE_H
 
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -47,5 +51,20 @@ void ExpectNoCrash(const WatchReport& report);
 
 // The uninstaller's question, as a watched run records it.
 extern const char* const UninstallQuestion;
+
+// Tests of hostile input: a machine on which setup never ran, with the
+// bystanders in place for the whole suite.
+class HostileTest : public testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void TearDown() override;
+
+    // A file at folder\entry, with the folders on its way.
+    static void PlaceFile(const std::string& folder, const std::string& entry,
+                          DWORD attributes = 0);
+    // A name that makes the full path inside folder exactly length bytes.
+    static std::string NameOfLength(const std::string& folder, size_t length, char fill);
+};
 
 #endif

@@ -13,7 +13,6 @@
 #include "driver/long_path.h"
 #include "driver/run_watch.h"
 #include "driver/sandbox.h"
-#include "driver/setup_state.h"
 
 namespace {
 
@@ -52,37 +51,8 @@ struct ListCase {
     Names survivors;
 };
 
-class HostileRuns : public testing::Test {
+class HostileRuns : public HostileTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        ForgetSetup();
-        RemoveBystanders();
-        PlaceBystanders();
-    }
-    static void TearDownTestSuite()
-    {
-        RemoveBystanders();
-        ForgetSetup();
-    }
-
-    void File(const std::string& folder, const std::string& entry, DWORD attributes = 0)
-    {
-        std::string path = folder + "\\" + entry;
-        for (size_t slash = entry.find('\\'); slash != std::string::npos;
-             slash = entry.find('\\', slash + 1))
-            MakeFolderLong(folder + "\\" + entry.substr(0, slash));
-        ASSERT_TRUE(WriteLong(path, "listed")) << path;
-        if (attributes)
-            SetFileAttributesA(path.c_str(), attributes);
-    }
-
-    // A name that makes the full path inside folder exactly length bytes.
-    static std::string NameFor(const std::string& folder, size_t length, char fill)
-    {
-        return std::string(length - folder.size() - 1, fill);
-    }
-
     // Everything at once: the shapes a list may take and the entries that
     // point out of the install folder. Returns the list; survivors are the
     // entries that must stay.
@@ -96,20 +66,20 @@ protected:
                                  "keepdir\\unlisted.txt", "nulvictim", "victim5000.txt",
                                  "victim2.txt", "victim3.txt", "sub3\\z.txt", "cr1.txt",
                                  "cr2.txt"})
-            File(f, name);
-        File(f, "ro.txt", FILE_ATTRIBUTE_READONLY);
-        File(f, "hs.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+            PlaceFile(f, name);
+        PlaceFile(f, "ro.txt", FILE_ATTRIBUTE_READONLY);
+        PlaceFile(f, "hs.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         MakeFolderLong(f + "-twin");
         ASSERT_TRUE(WriteLong(f + "-twin\\x.txt", "beside, with a name that extends it"));
 
         // Full paths of 258 and 259 bytes go; one of 260 cannot be named
         // whole, and the 259-byte path it would be cut to must survive.
-        std::string n258 = NameFor(f, 258, 'a');
-        std::string n259 = NameFor(f, 259, 'b');
-        std::string n260 = NameFor(f, 260, 'c');
+        std::string n258 = NameOfLength(f, 258, 'a');
+        std::string n259 = NameOfLength(f, 259, 'b');
+        std::string n260 = NameOfLength(f, 260, 'c');
         std::string cut = n260.substr(0, n260.size() - 1);
         for (const std::string& name : {n258, n259, n260, cut})
-            File(f, name);
+            PlaceFile(f, name);
 
         std::string& l = c->list;
         for (const char* entry : {"sub", "sub\\deeper", "sub\\deeper\\b.txt", "sub\\a.txt",
@@ -158,7 +128,7 @@ protected:
             for (int i = 0; i < 100; i++) {
                 char name[32];
                 snprintf(name, sizeof name, "many\\d%d\\f%02d", d, i);
-                File(f, name);
+                PlaceFile(f, name);
             }
         for (int n = 0; n < 10000; n++) {
             char entry[32];
@@ -187,7 +157,7 @@ protected:
 
     void Binary(ListCase* c)
     {
-        File(c->folder, "keep.txt");
+        PlaceFile(c->folder, "keep.txt");
         unsigned seed = 12345;
         for (int i = 0; i < 65536; i++) {
             seed = seed * 1103515245u + 12345u;
@@ -211,7 +181,7 @@ protected:
         else if (shape == "binary")
             Binary(&c);
         else if (shape == "no-line-end") {
-            File(c.folder, "only.txt");
+            PlaceFile(c.folder, "only.txt");
             c.list = "only.txt";
         }
         EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));
