@@ -118,6 +118,23 @@ TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".lzh", ""));
 }
 
+TEST_F(Restore, OnlySavedTextsAreGivenBack)
+{
+    for (const char* ext : {".kez", ".zip", ".cab", ".arj", ".lzh"})
+        SetRaw(HKEY_CLASSES_ROOT, ext, "", REG_SZ, Sz("Lumbex"));
+    const std::string saved = "Software\\Lumbex\\Setup\\";
+    SetRaw(HKEY_CURRENT_USER, saved + ".kez", "Type", REG_DWORD, std::string("AAA\0", 4));
+    SetRaw(HKEY_CURRENT_USER, saved + ".kez", "Content", REG_BINARY, "application/x-kez");
+    SetRaw(HKEY_CURRENT_USER, saved + ".zip", "Type", REG_MULTI_SZ, std::string("Zip\0Two\0\0", 9));
+    SetRaw(HKEY_CURRENT_USER, saved + ".cab", "Type", REG_EXPAND_SZ, Sz("%Cab%"));
+    SetRaw(HKEY_CURRENT_USER, saved + ".arj", "Type", REG_SZ, "ArjTool");     // no terminator
+    SetRaw(HKEY_CURRENT_USER, saved + ".lzh", "Type", REG_SZ, Sz(std::string(512, 'L')));
+    Uninstall();
+    for (const char* ext : {".kez", ".zip", ".cab", ".lzh"})
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ext)) << DumpTree(HKEY_CLASSES_ROOT, ext);
+    EXPECT_EQ("[.arj]\n  @ = REG_SZ \"ArjTool\"\n", DumpTree(HKEY_CLASSES_ROOT, ".arj"));
+}
+
 TEST_F(Restore, OwnTypesAreRecognisedWhateverTheirLetterCase)
 {
     SetRaw(HKEY_CLASSES_ROOT, ".kez", "", REG_SZ, Sz("lumbex"));

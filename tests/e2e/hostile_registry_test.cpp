@@ -1,0 +1,283 @@
+// Both builds of the real executable against registry values of the wrong
+// type or size in every place where it reads: the stored choices, the file
+// types and content types of the archive extensions, and the file types
+// saved for the uninstaller. Every run must end by itself with exit code 0
+// and without a crash report, act only on values it could read whole, and
+// leave the keys of others as they were.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/hostile_state.h"
+#include "driver/installed_state.h"
+#include "driver/long_path.h"
+#include "driver/run_watch.h"
+#include "driver/sandbox.h"
+#include "driver/setup_state.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const std::string Settings = "Software\\Lumbex\\Setup";
+const char* const Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
+
+std::string Dword(DWORD value)
+{
+    return std::string((const char*)&value, 4);
+}
+
+std::string Setting(const std::string& extension)
+{
+    return Settings + "\\" + extension;
+}
+
+void Text(HKEY root, const std::string& key, const std::string& name, const std::string& text)
+{
+    SetRaw(root, key, name, REG_SZ, Sz(text));
+}
+
+std::string Number(const std::string& name, DWORD value)
+{
+    return "  " + name + " = REG_DWORD " + std::to_string(value);
+}
+
+std::string Quoted(const std::string& name, const std::string& text)
+{
+    return "  " + name + " = REG_SZ \"" + text + "\"";
+}
+
+// The extension as setup leaves it when it took it over.
+Names Associated(const std::string& extension)
+{
+    return {"[" + extension + "]",
+            Quoted("@", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex"),
+            Quoted("Content Type", extension == ".kez" ? "application/x-kez-compressed"
+                                                        : "application/x-compressed")};
+}
+
+class HostileRegistry : public HostileTest {
+protected:
+    void SetUp() override
+    {
+        ForgetSetup();
+        for (const char* extension : Extensions)
+            DeleteTree(HKEY_CLASSES_ROOT, extension);
+    }
+    void TearDown() override
+    {
+        for (const char* extension : Extensions)
+            DeleteTree(HKEY_CLASSES_ROOT, extension);
+        HostileTest::TearDown();
+    }
+
+    // Setup mode of a build, silent, in folder; it shows no window at all.
+    void SilentSetup(const ToolBuild& build, const std::string& folder)
+    {
+        ASSERT_TRUE(PlaceTool(build, folder));
+        std::vector<WatchedRun> runs(1);
+        runs[0].label = "setup (" + build.name + ")";
+        ASSERT_TRUE(StartRun(&runs[0], "\"" + folder + "\\Uninstall.exe\" /setup /s", folder));
+        WatchReport report;
+        WatchRuns(&runs, {"Uninstall Lumbex"}, 20000, &report);
+        ExpectNoCrash(report);
+        ExpectCleanRun(runs[0], {});
+    }
+
+    // The uninstaller of a build, answered Yes; returns when the tool has
+    // ended, while its removal script may still run.
+    void Uninstall(const std::string& folder, const std::string& scripts, const std::string& label)
+    {
+        std::vector<WatchedRun> runs(1);
+        runs[0].label = label;
+        ASSERT_TRUE(StartRun(&runs[0], "\"" + folder + "\\Uninstall.exe\"", "C:\\",
+                             ScriptVariables(scripts)));
+        WatchReport report;
+        WatchRuns(&runs, {"Uninstall Lumbex"}, 20000, &report);
+        ExpectNoCrash(report);
+        ExpectCleanRun(runs[0], {UninstallQuestion});
+    }
+
+    static std::string MakeInstall(const std::string& name)
+    {
+        std::string folder = std::string(HostileRoot) + "\\" + name;
+        RemoveTreeLong(folder);
+        MakeFolderLong(folder);
+        PlaceFile(folder, "product.txt");
+        WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n");
+        return folder;
+    }
+};
+
+// Stored choices of every shape: too long (8 bytes, 100,000 bytes, 600-byte
+// texts) counts as missing, so the default applies; shorter than 4 bytes
+// fills only its own bytes. File types and content types that could not be
+// given back whole (not a text, 513 bytes and more) leave their extension
+// alone; those that fit (511 characters, no terminator) are saved.
+TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
+{
+    std::string folder = MakeInstall("registry-setup");
+    for (const char* product : {"Lumbex.exe", "kezext.dll"})
+        PlaceFile(folder, product);
+    Names outside = OutsideState({folder});
+    std::vector<ToolBuild> builds = ToolBuilds();
+    HKEY user = HKEY_CURRENT_USER;
+    HKEY classes = HKEY_CLASSES_ROOT;
+
+    // File types of the wrong shape; content types as they should be.
+    SetRaw(classes, ".kez", "", REG_DWORD, Dword(7));
+    Text(classes, ".zip", "", std::string(599, 'Z'));
+    Text(classes, ".cab", "", std::string(511, 'C'));
+    Text(classes, ".arj", "", std::string(512, 'A'));
+    SetRaw(classes, ".lzh", "", REG_SZ, "LzhOld");
+    for (const char* extension : Extensions)
+        Text(classes, extension, "Content Type", std::string("application/x-old") + extension);
+    SetRaw(user, Setting(".kez"), "Associated", REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8));
+    SetRaw(user, Setting(".zip"), "Associated", REG_SZ, Sz("1"));
+    SetRaw(user, Setting(".cab"), "Associated", REG_BINARY, "\1");
+    SetRaw(user, Setting(".arj"), "Associated", REG_BINARY, std::string(100000, '\0'));
+    SetRaw(user, Setting(".lzh"), "Associated", REG_DWORD, Dword(1));
+    SetRaw(user, Setting("Links"), "Desktop", REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8));
+    SetRaw(user, Setting("Links"), "StartMenu", REG_SZ, Sz(std::string(599, '1')));
+    SetRaw(user, Setting("Links"), "Programs", REG_BINARY, "");
+    SetRaw(user, Settings, "ShellExt", REG_SZ, Sz(""));
+    SetRaw(user, Settings, "CascadedMenu", REG_BINARY, std::string(100000, '\1'));
+    SetRaw(user, Settings, "MenuIcons", REG_SZ, Sz(std::string(599, '0')));
+    std::vector<std::string> leftAlone;
+    for (const char* extension : {".kez", ".zip", ".arj"})
+        leftAlone.push_back(DumpTree(classes, extension));
+
+    SilentSetup(builds[1], folder);
+
+    int row = 0;
+    for (const char* extension : {".kez", ".zip", ".arj"})
+        EXPECT_EQ(leftAlone[row++], DumpTree(classes, extension)) << extension;
+    EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
+    EXPECT_EQ(Associated(".lzh"), RegistryLines(classes, ".lzh"));
+    for (const char* extension : Extensions)
+        EXPECT_EQ(Number("Associated", 1), RegistryLine(user, Setting(extension), "Associated"))
+            << extension;
+    EXPECT_EQ(Quoted("Type", std::string(511, 'C')), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(Quoted("Content", "application/x-old.cab"),
+              RegistryLine(user, Setting(".cab"), "Content"));
+    EXPECT_EQ(Quoted("Type", "LzhOld"), RegistryLine(user, Setting(".lzh"), "Type"));
+    for (const char* extension : {".kez", ".zip", ".arj"})
+        EXPECT_EQ("<missing>", RegistryLine(user, Setting(extension), "Type")) << extension;
+    EXPECT_EQ(Number("Desktop", 0), RegistryLine(user, Setting("Links"), "Desktop"));
+    EXPECT_EQ(Number("StartMenu", 0), RegistryLine(user, Setting("Links"), "StartMenu"));
+    EXPECT_EQ(Number("Programs", 0), RegistryLine(user, Setting("Links"), "Programs"));
+    EXPECT_EQ(Number("ShellExt", 0), RegistryLine(user, Settings, "ShellExt"));
+    EXPECT_EQ(Number("CascadedMenu", 0), RegistryLine(user, Settings, "CascadedMenu"));
+    EXPECT_EQ(Number("MenuIcons", 1), RegistryLine(user, Settings, "MenuIcons"));
+
+    // Content types of the wrong shape, file types as they should be.
+    ForgetSetup();
+    for (const char* extension : Extensions)
+        Text(classes, extension, "", std::string("Old") + extension);
+    SetRaw(classes, ".kez", "Content Type", REG_DWORD, Dword(7));
+    Text(classes, ".zip", "Content Type", std::string(599, 'z'));
+    Text(classes, ".cab", "Content Type", std::string(511, 'c'));
+    Text(classes, ".arj", "Content Type", std::string(512, 'a'));
+    SetRaw(classes, ".lzh", "Content Type", REG_BINARY, "application/x-lzh");
+    SetRaw(user, Setting("Links"), "Programs", REG_DWORD, Dword(0));
+    leftAlone.clear();
+    for (const char* extension : {".kez", ".zip", ".arj", ".lzh"})
+        leftAlone.push_back(DumpTree(classes, extension));
+
+    SilentSetup(builds[0], folder);
+
+    row = 0;
+    for (const char* extension : {".kez", ".zip", ".arj", ".lzh"})
+        EXPECT_EQ(leftAlone[row++], DumpTree(classes, extension)) << extension;
+    EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
+    EXPECT_EQ(Quoted("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(Quoted("Content", std::string(511, 'c')),
+              RegistryLine(user, Setting(".cab"), "Content"));
+
+    EXPECT_EQ(outside, OutsideState({folder}));
+}
+
+// Saved file types of every shape: only a saved text (as setup writes it)
+// that fits is given back; anything else counts as nothing saved, so the
+// archiver's own values go. An extension's own value is recognised only
+// when it can be read whole.
+TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
+{
+    std::vector<ToolBuild> builds = ToolBuilds();
+    Names folders;
+    Names scripts;
+    for (const ToolBuild& build : builds) {
+        folders.push_back(MakeInstall("registry-uninstall-" + build.name));
+        ASSERT_TRUE(PlaceTool(build, folders.back()));
+        scripts.push_back(ScriptFolder("registry-" + build.name));
+    }
+    Names outside = OutsideState(folders);
+    HKEY user = HKEY_CURRENT_USER;
+    HKEY classes = HKEY_CLASSES_ROOT;
+    auto own = [&](const std::string& extension) {
+        Text(classes, extension, "", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex");
+        Text(classes, extension, "Content Type",
+             extension == ".kez" ? "application/x-kez-compressed" : "application/x-compressed");
+    };
+
+    PlaceSetupRegistry(folders[0]);
+    for (const char* extension : Extensions)
+        own(extension);
+    SetRaw(user, Setting(".kez"), "Type", REG_DWORD, Dword(0x00414141));
+    SetRaw(user, Setting(".kez"), "Content", REG_DWORD, Dword(0x00424242));
+    SetRaw(user, Setting(".zip"), "Type", REG_BINARY, "ZipOld");
+    SetRaw(user, Setting(".zip"), "Content", REG_SZ, "application/zip");
+    SetRaw(classes, ".cab", "", REG_SZ, "Lumbex");
+    Text(user, Setting(".cab"), "Type", std::string(599, 'T'));
+    SetRaw(user, Setting(".cab"), "Content", REG_BINARY, std::string(600, 'c'));
+    Text(classes, ".arj", "", "LUMBEX");
+    Text(user, Setting(".arj"), "Type", std::string(511, 'T'));
+    Text(user, Setting(".arj"), "Content", std::string(512, 'c'));
+    Text(classes, ".lzh", "", "Lumbex" + std::string(200, 'x'));
+    Text(user, Setting(".lzh"), "Type", "LzhOld");
+    std::string lzh = DumpTree(classes, ".lzh");
+
+    Uninstall(folders[0], scripts[0], "saved types (shipped)");
+
+    EXPECT_FALSE(KeyExists(classes, ".kez")) << DumpTree(classes, ".kez");
+    EXPECT_EQ(Names({"[.zip]", Quoted("Content Type", "application/zip")}),
+              RegistryLines(classes, ".zip"));
+    EXPECT_FALSE(KeyExists(classes, ".cab"));
+    EXPECT_EQ(Names({"[.arj]", Quoted("@", std::string(511, 'T'))}), RegistryLines(classes, ".arj"));
+    EXPECT_EQ(lzh, DumpTree(classes, ".lzh"));
+    EXPECT_EQ(Names(), PresentSetupRegistry());
+
+    PlaceSetupRegistry(folders[1]);
+    for (const char* extension : Extensions)
+        own(extension);
+    SetRaw(classes, ".kez", "", REG_BINARY, "Lumbex");
+    Text(user, Setting(".kez"), "Type", "KezOld");
+    Text(classes, ".zip", "Content Type", std::string(599, 'z'));
+    Text(user, Setting(".zip"), "Type", "ZipOld");
+    SetRaw(classes, ".cab", "", REG_SZ, Sz("Lumbex") + std::string(100, '\0'));
+    Text(user, Setting(".cab"), "Type", "CabOld");
+    SetRaw(user, Setting(".arj"), "Type", REG_MULTI_SZ, std::string("ArjOld\0Second\0\0", 15));
+    SetRaw(user, Setting(".lzh"), "Type", REG_EXPAND_SZ, Sz("%SystemRoot%\\lzh"));
+    std::string cab = DumpTree(classes, ".cab");
+
+    Uninstall(folders[1], scripts[1], "saved types (checked)");
+
+    EXPECT_EQ(Names({"[.kez]", Quoted("@", "KezOld"), Quoted("Content Type", "application/x-oldkez")}),
+              RegistryLines(classes, ".kez"));
+    EXPECT_EQ(Names({"[.zip]", Quoted("@", "ZipOld"), Quoted("Content Type", std::string(599, 'z'))}),
+              RegistryLines(classes, ".zip"));
+    EXPECT_EQ(cab, DumpTree(classes, ".cab"));
+    EXPECT_FALSE(KeyExists(classes, ".arj")) << DumpTree(classes, ".arj");
+    EXPECT_FALSE(KeyExists(classes, ".lzh")) << DumpTree(classes, ".lzh");
+    EXPECT_EQ(Names(), PresentSetupRegistry());
+
+    std::vector<WatchedRun> none;
+    WatchReport report;
+    WatchRuns(&none, {"Uninstall Lumbex"}, 20000, &report,
+              [&] { return ScriptGone(scripts[0]) && ScriptGone(scripts[1]); });
+    ExpectNoCrash(report);
+    EXPECT_EQ(outside, OutsideState(folders));
+}
+
+}  // namespace
