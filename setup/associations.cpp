@@ -140,8 +140,15 @@ static bool SaveForeignShellNew(const ArchiveType& type, const char* key)
     if (!RegKeyExists(key) || IsOwnShellNew(type))
         return true;
     char saved[96];
-    return SavedShellNewKey(saved, sizeof saved, type) &&
-           CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1;
+    if (!SavedShellNewKey(saved, sizeof saved, type))
+        return false;
+    if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1)
+        return true;
+    // A part kept aside would replace the whole entry at uninstall.
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    RemoveRegTree(saved);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    return false;
 }
 
 static void WriteShellNew(const ArchiveType& type, const BYTE* data, DWORD size)

@@ -5,6 +5,8 @@
 // outside that folder as it was.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -49,6 +51,7 @@ struct ListCase {
     std::string folder;
     std::string list;
     Names survivors;
+    std::string scripts;        // the folder for its removal script
 };
 
 class HostileRuns : public HostileTest {
@@ -184,6 +187,21 @@ protected:
             PlaceFile(c.folder, "only.txt");
             c.list = "only.txt";
         }
+        // The removal script's path (the temporary folder and
+        // "Uninstall.Kez.Bat") at the limit: with 260 bytes no script is
+        // written, the tool ends at once and stays.
+        c.scripts = ScriptFolder(c.name);
+        for (size_t length : {259, 260})
+            if (shape == "script-" + std::to_string(length)) {
+                std::string temp = std::string(HostileRoot) + "\\temp\\";
+                size_t name = length - temp.size() - strlen("\\Uninstall.Kez.Bat");
+                RemoveTreeLong(c.scripts);
+                c.scripts = ScriptFolder(c.name + std::string(name - c.name.size(), '-'));
+                PlaceFile(c.folder, "only.txt");
+                c.list = "only.txt\r\n";
+                if (length == 260)
+                    c.survivors = {"Uninstall.exe"};
+            }
         EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));
         std::sort(c.survivors.begin(), c.survivors.end());
         return c;
@@ -196,13 +214,14 @@ TEST_F(HostileRuns, ListFilesOfEveryShape)
     ASSERT_TRUE(WriteLong(Lists + "\\bystander.txt", "beside the install folders"));
     std::vector<ListCase> cases;
     for (const ToolBuild& build : ToolBuilds())
-        for (const char* shape : {"combined", "empty", "no-line-end", "binary"})
+        for (const char* shape :
+             {"combined", "empty", "no-line-end", "binary", "script-259", "script-260"})
             cases.push_back(MakeCase(build, shape));
     Names installs;
     Names scripts;
     for (const ListCase& c : cases) {
         installs.push_back(c.folder);
-        scripts.push_back(ScriptFolder(c.name));
+        scripts.push_back(c.scripts);
     }
     Names outside = OutsideState(installs);
 

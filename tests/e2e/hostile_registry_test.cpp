@@ -110,20 +110,38 @@ protected:
     }
 };
 
+// The five extensions' keys, each with everything below it.
+Names ExtensionTrees()
+{
+    Names trees;
+    for (const char* extension : Extensions)
+        trees.push_back(DumpTree(HKEY_CLASSES_ROOT, extension));
+    return trees;
+}
+
 // Stored choices of every shape: too long (8 bytes, 100,000 bytes, 600-byte
 // texts) counts as missing, so the default applies; shorter than 4 bytes
 // fills only its own bytes. File types and content types that could not be
 // given back whole (not a text, 513 bytes and more) leave their extension
-// alone; those that fit (511 characters, no terminator) are saved.
+// alone; those that fit (511 characters, no terminator) are saved, and the
+// uninstaller gives them back. Another program's New-menu entry too big to
+// be kept aside whole is neither replaced nor lost. Each round: setup by one
+// build, uninstall by the other.
 TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 {
-    std::string folder = MakeInstall("registry-setup");
-    for (const char* product : {"Lumbex.exe", "kezext.dll"})
-        PlaceFile(folder, product);
-    Names outside = OutsideState({folder});
     std::vector<ToolBuild> builds = ToolBuilds();
+    Names folders;
+    Names scripts;
+    for (const ToolBuild& build : builds) {
+        folders.push_back(MakeInstall("registry-setup-" + build.name));
+        for (const char* product : {"Lumbex.exe", "kezext.dll"})
+            PlaceFile(folders.back(), product);
+        scripts.push_back(ScriptFolder("registry-setup-" + build.name));
+    }
+    Names outside = OutsideState(folders);
     HKEY user = HKEY_CURRENT_USER;
     HKEY classes = HKEY_CLASSES_ROOT;
+    Names before;
 
     // File types of the wrong shape; content types as they should be.
     SetRaw(classes, ".kez", "", REG_DWORD, Dword(7));
@@ -144,15 +162,12 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     SetRaw(user, Settings, "ShellExt", REG_SZ, Sz(""));
     SetRaw(user, Settings, "CascadedMenu", REG_BINARY, std::string(100000, '\1'));
     SetRaw(user, Settings, "MenuIcons", REG_SZ, Sz(std::string(599, '0')));
-    std::vector<std::string> leftAlone;
-    for (const char* extension : {".kez", ".zip", ".arj"})
-        leftAlone.push_back(DumpTree(classes, extension));
+    before = ExtensionTrees();
 
-    SilentSetup(builds[1], folder);
+    SilentSetup(builds[1], folders[0]);
 
-    int row = 0;
-    for (const char* extension : {".kez", ".zip", ".arj"})
-        EXPECT_EQ(leftAlone[row++], DumpTree(classes, extension)) << extension;
+    for (int row : {0, 1, 3})
+        EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
     EXPECT_EQ(Associated(".lzh"), RegistryLines(classes, ".lzh"));
     for (const char* extension : Extensions)
@@ -171,31 +186,53 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     EXPECT_EQ(Number("CascadedMenu", 0), RegistryLine(user, Settings, "CascadedMenu"));
     EXPECT_EQ(Number("MenuIcons", 1), RegistryLine(user, Settings, "MenuIcons"));
 
-    // Content types of the wrong shape, file types as they should be.
-    ForgetSetup();
-    for (const char* extension : Extensions)
+    ASSERT_TRUE(PlaceTool(builds[0], folders[0]));
+    Uninstall(folders[0], scripts[0], "after odd file types (" + builds[0].name + ")");
+    for (int row : {0, 1, 2, 3})
+        EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
+    EXPECT_EQ(Names({"[.lzh]", Quoted("@", "LzhOld"), Quoted("Content Type", "application/x-old.lzh")}),
+              RegistryLines(classes, ".lzh"));
+    EXPECT_EQ(Names(), PresentSetupRegistry());
+
+    // Content types of the wrong shape, and another program's New-menu
+    // entry too big to be kept aside whole; file types as they should be.
+    for (const char* extension : Extensions) {
+        DeleteTree(classes, extension);
         Text(classes, extension, "", std::string("Old") + extension);
+    }
     SetRaw(classes, ".kez", "Content Type", REG_DWORD, Dword(7));
-    Text(classes, ".zip", "Content Type", std::string(599, 'z'));
+    Text(classes, ".zip", "Content Type", "application/x-old.zip");
+    SetRaw(classes, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
+    Text(classes, ".zip\\ShellNew", "Extra", "kept");
     Text(classes, ".cab", "Content Type", std::string(511, 'c'));
     Text(classes, ".arj", "Content Type", std::string(512, 'a'));
     SetRaw(classes, ".lzh", "Content Type", REG_BINARY, "application/x-lzh");
     SetRaw(user, Setting("Links"), "Programs", REG_DWORD, Dword(0));
-    leftAlone.clear();
-    for (const char* extension : {".kez", ".zip", ".arj", ".lzh"})
-        leftAlone.push_back(DumpTree(classes, extension));
+    before = ExtensionTrees();
 
-    SilentSetup(builds[0], folder);
+    SilentSetup(builds[0], folders[1]);
 
-    row = 0;
-    for (const char* extension : {".kez", ".zip", ".arj", ".lzh"})
-        EXPECT_EQ(leftAlone[row++], DumpTree(classes, extension)) << extension;
+    for (int row : {0, 3, 4})
+        EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
     EXPECT_EQ(Quoted("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
     EXPECT_EQ(Quoted("Content", std::string(511, 'c')),
               RegistryLine(user, Setting(".cab"), "Content"));
+    EXPECT_EQ(Quoted("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
+    EXPECT_EQ(RegistryLines(HKEY_CLASSES_ROOT, ".zip\\ShellNew").size(), 3u);
 
-    EXPECT_EQ(outside, OutsideState({folder}));
+    ASSERT_TRUE(PlaceTool(builds[1], folders[1]));
+    Uninstall(folders[1], scripts[1], "after odd content types (" + builds[1].name + ")");
+    for (int row = 0; row < 5; row++)
+        EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
+    EXPECT_EQ(Names(), PresentSetupRegistry());
+
+    std::vector<WatchedRun> none;
+    WatchReport report;
+    WatchRuns(&none, {"Uninstall Lumbex"}, 20000, &report,
+              [&] { return ScriptGone(scripts[0]) && ScriptGone(scripts[1]); });
+    ExpectNoCrash(report);
+    EXPECT_EQ(outside, OutsideState(folders));
 }
 
 // Saved file types of every shape: only a saved text (as setup writes it)

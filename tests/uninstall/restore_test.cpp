@@ -105,6 +105,21 @@ TEST_F(Restore, AnotherProgramsNewMenuEntriesComeBackWhole)
     EXPECT_EQ(before, Extensions());
 }
 
+TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorLost)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Extra", REG_SZ, Sz("kept"));
+    std::string shellNew = DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
+    Setup(OpenOptionsDialogWithDefaults());
+    EXPECT_EQ("Lumbex.ZIP", Class(".zip"));
+    EXPECT_EQ(shellNew, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\.zip\\ShellNew"));
+    Uninstall();
+    EXPECT_EQ("WinZipper", Class(".zip"));
+    EXPECT_EQ(shellNew, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+}
+
 TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
 {
     Setup(OpenOptionsDialogWithDefaults());
