@@ -13,7 +13,7 @@ LONG DeleteRegTreePass(const char* key)
     LONG status = RegOpenKeyExA(root, key, 0, KEY_READ, &opened);
     if (status != ERROR_SUCCESS)
         return status;
-    char name[200];
+    char name[256];             // a key name holds up to 255 characters
     char child[512];
     // The index keeps rising although each handled child is normally gone,
     // so a pass skips every other child; the repeated passes finish the job.
@@ -116,7 +116,7 @@ int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot
     }
     bool complete = CopyValues(from, to);
 
-    char name[200];
+    char name[256];
     char sourceChild[512];
     char destinationChild[512];
     for (DWORD index = 0;; index++) {

@@ -52,6 +52,7 @@ struct ListCase {
     std::string list;
     Names survivors;
     std::string scripts;        // the folder for its removal script
+    Names windows = {UninstallQuestion};
 };
 
 class HostileRuns : public HostileTest {
@@ -174,6 +175,10 @@ protected:
     {
         ListCase c;
         c.name = shape + "-" + build.name;
+        // Characters that the command interpreter takes specially outside
+        // quotation marks; "%PATH%" it expands even inside them.
+        if (shape == "odd-name")
+            c.name = "odd & ^ (1) ! %PATH% ;,= " + build.name;
         c.folder = Lists + "\\" + c.name;
         RemoveTreeLong(c.folder);
         RemoveTreeLong(c.folder + "-twin");
@@ -187,10 +192,19 @@ protected:
             PlaceFile(c.folder, "only.txt");
             c.list = "only.txt";
         }
+        if (shape == "odd-name") {
+            PlaceFile(c.folder, "sub\\odd & file %1.txt");
+            c.list = "sub\\odd & file %1.txt\r\nsub\r\n";
+        }
+        if (shape == "list-is-a-folder") {
+            MakeFolderLong(c.folder + "\\Uninstall.lst");
+            c.windows.push_back("Uninstall Lumbex: Cannot open list file Uninstall.lst");
+            c.survivors = {"Uninstall.exe", "Uninstall.lst"};
+        }
         // The removal script's path (the temporary folder and
         // "Uninstall.Kez.Bat") at the limit: with 260 bytes no script is
         // written, the tool ends at once and stays.
-        c.scripts = ScriptFolder(c.name);
+        c.scripts = ScriptFolder(shape + "-" + build.name);
         for (size_t length : {259, 260})
             if (shape == "script-" + std::to_string(length)) {
                 std::string temp = std::string(HostileRoot) + "\\temp\\";
@@ -202,7 +216,8 @@ protected:
                 if (length == 260)
                     c.survivors = {"Uninstall.exe"};
             }
-        EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));
+        if (shape != "list-is-a-folder")
+            EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));
         std::sort(c.survivors.begin(), c.survivors.end());
         return c;
     }
@@ -215,7 +230,8 @@ TEST_F(HostileRuns, ListFilesOfEveryShape)
     std::vector<ListCase> cases;
     for (const ToolBuild& build : ToolBuilds())
         for (const char* shape :
-             {"combined", "empty", "no-line-end", "binary", "script-259", "script-260"})
+             {"combined", "empty", "no-line-end", "binary", "script-259", "script-260",
+              "odd-name", "list-is-a-folder"})
             cases.push_back(MakeCase(build, shape));
     Names installs;
     Names scripts;
@@ -241,7 +257,7 @@ TEST_F(HostileRuns, ListFilesOfEveryShape)
 
     ExpectNoCrash(report);
     for (size_t i = 0; i < cases.size(); i++) {
-        ExpectCleanRun(runs[i], {UninstallQuestion});
+        ExpectCleanRun(runs[i], cases[i].windows);
         EXPECT_TRUE(ScriptGone(scripts[i])) << cases[i].name;
         EXPECT_EQ(cases[i].survivors, Contents(cases[i].folder)) << cases[i].name;
     }

@@ -273,6 +273,13 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     Text(user, Setting(".arj"), "Content", std::string(512, 'c'));
     Text(classes, ".lzh", "", "Lumbex" + std::string(200, 'x'));
     Text(user, Setting(".lzh"), "Type", "LzhOld");
+    // Key names far longer than any the tool writes (the registry allows 255
+    // characters; wine's ANSI calls stop at 260 for the whole path), below
+    // keys that the uninstaller removes with everything in them.
+    Text(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command", "", "verb");
+    Text(user, Settings + "\\" + std::string(220, 'k'), "Other", "value");
+    ASSERT_TRUE(KeyExists(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command"));
+    ASSERT_TRUE(KeyExists(user, Settings + "\\" + std::string(220, 'k')));
     std::string lzh = DumpTree(classes, ".lzh");
 
     Uninstall(folders[0], scripts[0], "saved types (shipped)");

@@ -98,6 +98,17 @@ TEST_F(Tree, ADeepAndWideTreeGoesCompletely)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("Bystander")));
 }
 
+TEST_F(Tree, KeysWithTheLongestNamesGoAndAreCopied)
+{
+    std::string name(220, 'N');
+    Make("Names\\" + name + "\\Child");
+    Make("Names\\" + name, "long");
+    EXPECT_EQ(1, CopyRegTree(Key("Names").c_str(), Key("Copy").c_str()));
+    EXPECT_EQ("long", RegText(HKEY_CURRENT_USER, Key("Copy\\" + name), "V"));
+    DeleteRegTree(Key("Names").c_str());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Names")));
+}
+
 TEST_F(Tree, KeysBeyondThePathLimitsAreLeftAloneWithoutHarm)
 {
     // A parent path of 375 bytes with a child of 150: the child path would
