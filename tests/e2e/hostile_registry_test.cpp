@@ -143,7 +143,8 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     HKEY classes = HKEY_CLASSES_ROOT;
     Names before;
 
-    // File types of the wrong shape; content types as they should be.
+    // File types of the wrong shape; content types as they should be, but
+    // one without its terminator.
     SetRaw(classes, ".kez", "", REG_DWORD, Dword(7));
     Text(classes, ".zip", "", std::string(599, 'Z'));
     Text(classes, ".cab", "", std::string(511, 'C'));
@@ -151,6 +152,7 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     SetRaw(classes, ".lzh", "", REG_SZ, "LzhOld");
     for (const char* extension : Extensions)
         Text(classes, extension, "Content Type", std::string("application/x-old") + extension);
+    SetRaw(classes, ".lzh", "Content Type", REG_SZ, "application/x-old.lzh");  // no terminator
     SetRaw(user, Setting(".kez"), "Associated", REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8));
     SetRaw(user, Setting(".zip"), "Associated", REG_SZ, Sz("1"));
     SetRaw(user, Setting(".cab"), "Associated", REG_BINARY, "\1");
