@@ -10,13 +10,15 @@
 #include "driver/sandbox.h"
 
 // Measured: two snapshots with nothing run in between are the same, also
-// around a command interpreter run; around a program that opens a window
-// (Notepad, the tool itself) Wine rewrites this one value.
+// around a command interpreter run. Around a program that opens a window
+// (Notepad, the tool itself) Wine's display driver stamps the display
+// adapter's entry with the time, and the first such program after the prefix
+// starts rewrites the display adapter and monitor classes.
 const std::vector<SnapshotExclusion> SnapshotExclusions = {
-    {"HKLM\\System\\CurrentControlSet\\Control\\Class\\"
-     "{4D36E968-E325-11CE-BFC1-08002BE10318}\\0000\\DriverDateData",
-     "the display adapter's driver date: Wine's display driver stamps it with the current "
-     "time whenever a program starts it"},
+    {"HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}",
+     "display adapters: Wine's display driver rewrites them when a program starts it"},
+    {"HKLM\\System\\CurrentControlSet\\Control\\Class\\{4D36E96E-E325-11CE-BFC1-08002BE10318}",
+     "monitors: Wine's display driver rewrites them when a program starts it"},
 };
 
 namespace {

@@ -46,6 +46,9 @@ const Allowance Allowances[] = {
      ON_THE_WAY_TO("the property sheet handler for programs")},
     {"+ key HKLM\\Software\\Classes\\exefile\\shellex\\PropertySheetHandlers",
      ON_THE_WAY_TO("the property sheet handler for programs")},
+    {"+ key HKU\\S-1-5-21-0-0-0-1000\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+     "Advanced",
+     "empty, the shell's own: made by the shell window in which setup opens the program group"},
 };
 
 const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
@@ -191,14 +194,16 @@ std::string GroupOf(const LinkItem& link)
     return name.find('\\') == std::string::npos ? std::string() : path.substr(0, path.rfind('\\'));
 }
 
-// Shell keys that a fresh prefix lacks and that setup creates on the way to
-// its handler keys; earlier tests leave them behind empty.
+// Shell keys that a fresh prefix lacks: those that setup creates on the way
+// to its handler keys, and the one a shell window creates. Earlier tests
+// leave them behind empty.
 void ForgetEmptyShellKeys()
 {
     for (const char* key : {"Drives\\shellex\\ContextMenuHandlers",
                             "Folder\\shellex\\DragDropHandlers",
                             "exefile\\shellex\\PropertySheetHandlers"})
         DeleteEmptyKeys(HKEY_CLASSES_ROOT, key);
+    DeleteEmptyKeys(HKEY_CURRENT_USER, Windows + "Explorer\\Advanced");
 }
 
 class RoundTrip : public testing::Test {
