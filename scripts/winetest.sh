@@ -13,7 +13,7 @@ shift 2
 export WINEPREFIX="$state/prefix"
 export WINEDEBUG=-all
 # No menu builder: shortcuts saved in the prefix must not reach the host's menus.
-export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 start_display() {
     if [ -f "$state/display" ] && kill -0 "$(cat "$state/xvfb.pid" 2>/dev/null)" 2>/dev/null; then

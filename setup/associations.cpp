@@ -109,6 +109,23 @@ static bool ReadRestorable(const char* key, const char* name, char* buffer, DWOR
            ReadRegString(key, name, buffer, "", capacity);
 }
 
+// Keeps the extension's New-menu entry as it is now, whatever it holds: even
+// one just like the archiver's belongs to the program that made it. Without
+// one, an entry kept from an earlier owner is stale. False when the entry
+// could not be kept whole.
+static bool KeepShellNew(const ArchiveType& type, const char* saved)
+{
+    char key[80];
+    if (!ShellNewKey(key, sizeof key, type))
+        return false;
+    if (RegKeyExists(key))
+        return CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1;
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    RemoveRegTree(saved);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    return true;
+}
+
 // Keeps what the extension meant before, for the uninstaller to give back.
 // False when that cannot be kept: the extension is then left alone.
 static bool SavePreviousType(const ArchiveType& type)
@@ -123,18 +140,19 @@ static bool SavePreviousType(const ArchiveType& type)
         return true;
     char key[80];
     char saved[96];
-    if (!SettingsKey(key, sizeof key, type) || !SavedShellNewKey(saved, sizeof saved, type))
+    if (!SettingsKey(key, sizeof key, type) || !SavedShellNewKey(saved, sizeof saved, type) ||
+        !KeepShellNew(type, saved))
         return false;
     SetRegistryRoot(HKEY_CURRENT_USER);
     WriteRegString(key, "Type", previousType);
     WriteRegString(key, "Content", previousContent);
-    RemoveRegTree(saved);       // a template saved from an earlier owner is stale now
     SetRegistryRoot(HKEY_CLASSES_ROOT);
     return true;
 }
 
-// Another program's New-menu entry is kept aside before the archiver's
-// replaces it; false when it could not be kept whole.
+// Another program's New-menu entry made since the extension became the
+// archiver's is kept aside before the archiver's replaces it; false when it
+// could not be kept whole.
 static bool SaveForeignShellNew(const ArchiveType& type, const char* key)
 {
     if (!RegKeyExists(key) || IsOwnShellNew(type))
@@ -144,7 +162,8 @@ static bool SaveForeignShellNew(const ArchiveType& type, const char* key)
         return false;
     if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1)
         return true;
-    // A part kept aside would replace the whole entry at uninstall.
+    // Nothing is replaced then, so nothing may stay kept: a part of the entry
+    // would come back at uninstall in place of whatever is there by then.
     SetRegistryRoot(HKEY_CURRENT_USER);
     RemoveRegTree(saved);
     SetRegistryRoot(HKEY_CLASSES_ROOT);

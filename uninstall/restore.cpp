@@ -34,24 +34,23 @@ static void DeleteKeyIfEmpty(const char* key)
         RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
 }
 
-// The New-menu entry that setup kept aside goes back; the archiver's own
-// goes away with the archiver.
+// The archiver's own New-menu entry goes, and the one that setup kept aside
+// comes back in its place. Any other entry was made since by someone else
+// and stays as it is.
 static void RestoreShellNew(const ArchiveType& type, const char* settingsKey)
 {
     char saved[96];
     char shellNew[32];
     if (!TextFormat(saved, sizeof saved, "%s\\ShellNew", settingsKey) ||
-        !TextFormat(shellNew, sizeof shellNew, "%s\\ShellNew", type.extension))
+        !TextFormat(shellNew, sizeof shellNew, "%s\\ShellNew", type.extension) ||
+        !IsOwnShellNew(type))
         return;
     SetRegistryRoot(HKEY_CURRENT_USER);
     bool kept = RegKeyExists(saved);
     SetRegistryRoot(HKEY_CLASSES_ROOT);
-    if (kept) {
-        RemoveRegTree(shellNew);
+    RemoveRegTree(shellNew);
+    if (kept)
         CopyRegTreeBetween(HKEY_CURRENT_USER, saved, HKEY_CLASSES_ROOT, shellNew);
-    } else if (IsOwnShellNew(type)) {
-        RemoveRegTree(shellNew);
-    }
 }
 
 // Setup saves plain texts only: a value of another type was not saved by it,

@@ -16,5 +16,9 @@ std::string DemoTool();     // DemoFolder\Uninstall.exe
 void DemoSetup();
 // Runs the uninstaller and shows what is left.
 void DemoUninstall();
+// Snapshots the whole registry and drive C: before the tool is installed,
+// and shows what differs at the end.
+void DemoRoundTripBegin();
+void DemoRoundTripEnd();
 
 #endif

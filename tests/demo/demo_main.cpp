@@ -74,8 +74,9 @@ int main(int argc, char** argv)
     TestFixtures = argv[3];
     CreateDirectoryA(DemoShots.c_str(), NULL);
 
+    RemoveTree(DemoFolder);     // left by an earlier run that stopped half-way
+    DemoRoundTripBegin();
     Show("Installing the tool as " + DemoTool());
-    RemoveTree(DemoFolder);
     CreateDirectoryA(DemoFolder, NULL);
     if (!CopyFileA(ToolPath().c_str(), DemoTool().c_str(), FALSE)) {
         Show("  cannot copy the tool");
@@ -90,5 +91,6 @@ int main(int argc, char** argv)
     Warning();
     DemoSetup();
     DemoUninstall();
+    DemoRoundTripEnd();
     return 0;
 }

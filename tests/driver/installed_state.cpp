@@ -60,28 +60,6 @@ std::string Volume(int n)
     return name;
 }
 
-bool IsEmptyKey(HKEY root, const std::string& path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD subkeys = 1, values = 1;
-    RegQueryInfoKeyA(key, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL, NULL, NULL,
-                     NULL);
-    RegCloseKey(key);
-    return subkeys == 0 && values == 0;
-}
-
-// The handler keys' parents ("Drives\shellex", ...) that only the placing made.
-void DeleteEmptyParents(HKEY root, std::string path)
-{
-    for (size_t cut = path.rfind('\\'); cut != std::string::npos; cut = path.rfind('\\')) {
-        path.resize(cut);
-        if (!IsEmptyKey(root, path) || RegDeleteKeyA(root, path.c_str()) != ERROR_SUCCESS)
-            return;
-    }
-}
-
 }  // namespace
 
 std::string ShellFolderPath(int csidl)
@@ -193,7 +171,7 @@ void RemoveSetupRegistry()
     DeleteTree(HKEY_CLASSES_ROOT, ClassKey());
     for (const std::string& handler : HandlerKeys()) {
         DeleteTree(HKEY_CLASSES_ROOT, handler);
-        DeleteEmptyParents(HKEY_CLASSES_ROOT, handler);
+        DeleteEmptyKeys(HKEY_CLASSES_ROOT, handler);    // "Drives\shellex", ...
     }
     DeleteTree(HKEY_LOCAL_MACHINE, UninstallKey);
     DeleteTree(HKEY_LOCAL_MACHINE, AppPathKey);

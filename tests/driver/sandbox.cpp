@@ -251,6 +251,24 @@ void DeleteTree(HKEY root, const std::string& path)
     RegDeleteKeyA(root, path.c_str());
 }
 
+void DeleteEmptyKeys(HKEY root, const std::string& path)
+{
+    for (std::string key = path; !key.empty();) {
+        HKEY opened;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+            DWORD subkeys = 1, values = 1;
+            LONG status = RegQueryInfoKeyA(opened, NULL, NULL, NULL, &subkeys, NULL, NULL,
+                                           &values, NULL, NULL, NULL, NULL);
+            RegCloseKey(opened);
+            if (status != ERROR_SUCCESS || subkeys || values ||
+                RegDeleteKeyA(root, key.c_str()) != ERROR_SUCCESS)
+                return;
+        }
+        size_t cut = key.rfind('\\');
+        key = cut == std::string::npos ? std::string() : key.substr(0, cut);
+    }
+}
+
 namespace {
 
 std::string Describe(const std::string& name, DWORD type, const std::string& data)

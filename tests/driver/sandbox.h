@@ -55,6 +55,9 @@ std::string RegText(HKEY root, const std::string& path, const std::string& name)
 DWORD RegType(HKEY root, const std::string& path, const std::string& name);
 std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
 void DeleteTree(HKEY root, const std::string& path);
+// Deletes the key if it holds nothing, then each key above it left so, up
+// to the first that holds something; a missing key is passed over.
+void DeleteEmptyKeys(HKEY root, const std::string& path);
 // A key and everything below it as readable lines, sorted: "[key]" for each
 // key, then "  name = TYPE data" for each of its values ("@" for the default
 // value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.

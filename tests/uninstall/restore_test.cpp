@@ -105,19 +105,65 @@ TEST_F(Restore, AnotherProgramsNewMenuEntriesComeBackWhole)
     EXPECT_EQ(before, Extensions());
 }
 
-TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorLost)
+TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorBroughtBackInPart)
 {
     SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
-    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
-    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Extra", REG_SZ, Sz("kept"));
-    std::string shellNew = DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
     Setup(OpenOptionsDialogWithDefaults());
-    EXPECT_EQ("Lumbex.ZIP", Class(".zip"));
-    EXPECT_EQ(shellNew, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\.zip\\ShellNew"));
+    // Its program writes an entry too big to be kept aside whole over the
+    // archiver's; setup leaves it, and later it goes again.
+    DeleteTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
+    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Extra", REG_SZ, Sz("kept"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
+    std::string big = DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
+    Setup(OpenOptionsDialogWithDefaults());
+    EXPECT_EQ(big, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+    DeleteTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
+    Setup(OpenOptionsDialogWithDefaults());
+    ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[1]));
     Uninstall();
-    EXPECT_EQ("WinZipper", Class(".zip"));
-    EXPECT_EQ(shellNew, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+    EXPECT_EQ("[.zip]\n  @ = REG_SZ \"WinZipper\"\n", DumpTree(HKEY_CLASSES_ROOT, ".zip"));
+}
+
+// Every empty ZIP archive is the same 22 bytes, so another archiver's
+// template can be byte for byte the archiver's own.
+const std::string EmptyZip = std::string("PK\5\6", 4) + std::string(18, '\0');
+
+TEST_F(Restore, ANewMenuEntryJustLikeTheArchiversOwnComesBack)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("OtherZip"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, EmptyZip);
+    std::string before = DumpTree(HKEY_CLASSES_ROOT, ".zip");
+    Setup(OpenOptionsDialogWithDefaults());
+    ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[1]));
+    Uninstall();
+    EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
+
+    // Taken over without shell integration first, the template written later.
+    Setup(OpenOptionsDialog({5102}));
+    Setup(OpenOptionsDialogWithDefaults());
+    Uninstall();
+    EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
+}
+
+TEST_F(Restore, ANewMenuEntryMadeSinceSetupStays)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".kez", "", REG_SZ, Sz("KezTool"));
+    SetRaw(HKEY_CLASSES_ROOT, ".kez\\ShellNew", "NullFile", REG_SZ, Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("CabTool"));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "NullFile", REG_SZ, Sz(""));
+    Setup(OpenOptionsDialogWithDefaults());
+    ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[0]));
+    // Their programs write new entries while the types are the archiver's:
+    // one over the archiver's template, one over an entry setup never touched.
+    DeleteTree(HKEY_CLASSES_ROOT, ".kez\\ShellNew");
+    SetRaw(HKEY_CLASSES_ROOT, ".kez\\ShellNew", "FileName", REG_SZ, Sz("new.kez"));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "NullFile", REG_SZ, Sz("changed"));
+    std::string kez = DumpTree(HKEY_CLASSES_ROOT, ".kez\\ShellNew");
+    std::string cab = DumpTree(HKEY_CLASSES_ROOT, ".cab\\ShellNew");
+    Uninstall();
+    EXPECT_EQ(kez, DumpTree(HKEY_CLASSES_ROOT, ".kez\\ShellNew"));
+    EXPECT_EQ(cab, DumpTree(HKEY_CLASSES_ROOT, ".cab\\ShellNew"));
+    EXPECT_EQ("KezTool", RegText(HKEY_CLASSES_ROOT, ".kez", ""));
 }
 
 TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
