@@ -84,7 +84,7 @@ void RemoveBystanders()
 {
     for (const Key& key : OthersKeys())
         DeleteTree(key.root, key.path);
-    DeleteTree(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\HostileBystander");
+    DeleteEmptyKeys(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers");
     HKEY approved;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Approved.c_str(), 0, KEY_SET_VALUE, &approved) ==
         ERROR_SUCCESS) {
