@@ -208,8 +208,9 @@ TEST_F(HostileFolders, SetupAndUninstallInInstallFoldersOf240To258Bytes)
         bool toolInside = std::find(inside.begin(), inside.end(), install) != inside.end();
         std::string tool = (toolInside ? install : parent + "\\tool-" + build.name) +
                            "\\Uninstall.exe";
-        if (toolInside)
+        if (toolInside) {
             ASSERT_TRUE(PlaceTool(build, install));
+        }
         ForgetSetup();
         // Shortcuts everywhere; the program group only where its targets
         // reach the limit, for each group opens a window.

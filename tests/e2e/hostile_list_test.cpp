@@ -215,8 +215,9 @@ protected:
                 if (length == 260)
                     c.survivors = {"Uninstall.exe"};
             }
-        if (shape != "list-is-a-folder")
+        if (shape != "list-is-a-folder") {
             EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));
+        }
         std::sort(c.survivors.begin(), c.survivors.end());
         return c;
     }
@@ -335,8 +336,9 @@ TEST_F(HostileListsAndTails, CommandTails)
         if (expected[i].windowPrefix && runs[i].windows.size() == 1)
             runs[i].windows[0].resize(expected[i].window.size());
         ExpectCleanRun(runs[i], windows);
-        if (expected[i].tail.find("/wait") != std::string::npos)
+        if (expected[i].tail.find("/wait") != std::string::npos) {
             EXPECT_GE(runs[i].elapsedMs, 2000u) << runs[i].label;
+        }
     }
     // Nothing was set up: the options dialog was cancelled.
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
