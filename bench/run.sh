@@ -27,8 +27,10 @@ printf '  code and data, no .rsrc   %7d bytes (%d.%d KiB)\n' "$total" $((total /
 printf '  resources (.rsrc)         %7d bytes (%d.%d KiB)\n' "$rsrc" $((rsrc / 1024)) $((rsrc % 1024 * 10 / 1024))
 
 echo "== imports"
-$objdump -p "$exe" | awk '/DLL Name:/ { dll = $3; printf "  %s:", dll; next }
-    /^\t[0-9a-f]+ +[0-9]+ / && dll { printf " %s", $3 } /^$/ && dll { print ""; dll = "" }'
+$objdump -p "$exe" | awk '
+    /DLL Name:/ { if (dll) print ""; dll = $3; printf "  %s:", dll; next }
+    dll && /^\t[0-9a-f]+\t +[0-9]+ +/ { printf " %s", $3 }
+    END { print "" }'
 echo
 
 echo "== heap"
