@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the native fuzzers (clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for a bounded time, starting from
-# the seed corpus in tests/fuzz/corpus.  Usage: fuzz.sh [seconds per fuzzer]
+# the starting corpus in tests/fuzz/corpus.  Usage: fuzz.sh [seconds per fuzzer]
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMBEX_BUILD:-$root/build}/fuzz

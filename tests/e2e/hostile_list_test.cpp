@@ -161,10 +161,10 @@ protected:
     void Binary(ListCase* c)
     {
         PlaceFile(c->folder, "keep.txt");
-        unsigned seed = 12345;
+        unsigned noise = 12345;
         for (int i = 0; i < 65536; i++) {
-            seed = seed * 1103515245u + 12345u;
-            c->list.push_back((char)(seed >> 16));
+            noise = noise * 1103515245u + 12345u;
+            c->list.push_back((char)(noise >> 16));
         }
         c->list += std::string(4096, '\0') + std::string(4096, '\xFF');
         c->survivors = {"keep.txt"};
