@@ -133,6 +133,23 @@ bool ReadRegString(const char* key, const char* name, char* buffer, const char* 
     return false;
 }
 
+bool ReadRegText(const char* key, const char* name, char* buffer, DWORD capacity)
+{
+    if (capacity == 0)
+        return false;
+    buffer[0] = 0;
+    HKEY opened;
+    if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return true;
+    DWORD type = REG_NONE;
+    LONG status = RegQueryValueExA(opened, name, NULL, &type, NULL, NULL);
+    RegCloseKey(opened);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return true;
+    return status == ERROR_SUCCESS && type == REG_SZ &&
+           ReadRegString(key, name, buffer, "", capacity);
+}
+
 bool ReadRegDword(const char* key, const char* name, DWORD* value, DWORD defaultValue)
 {
     DWORD stored = 0;           // a shorter value fills only its own bytes

@@ -16,6 +16,10 @@ void WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD 
 // result is false. A text read back always ends in a zero inside the buffer.
 bool ReadRegString(const char* key, const char* name, char* buffer, const char* defaultText,
                    DWORD capacity);
+// A plain REG_SZ text only. True when it was read or is not there at all
+// (the buffer is then empty); false, with an empty buffer, for a value of
+// another type or one that does not fit.
+bool ReadRegText(const char* key, const char* name, char* buffer, DWORD capacity);
 bool ReadRegDword(const char* key, const char* name, DWORD* value, DWORD defaultValue);
 DWORD GetRegDword(const char* key, const char* name, DWORD defaultValue);
 DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void* defaultBytes,

@@ -90,25 +90,6 @@ bool IsOwnShellNew(const ArchiveType& type)
     return same;
 }
 
-// Reads a text that the uninstaller may have to write back. False for a value
-// that is there but could not be given back as it was: not a plain text, or
-// longer than the buffer.
-static bool ReadRestorable(const char* key, const char* name, char* buffer, DWORD capacity)
-{
-    buffer[0] = 0;
-    HKEY opened;
-    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return true;
-    DWORD type = REG_NONE;
-    DWORD size = 0;
-    LONG status = RegQueryValueExA(opened, name, NULL, &type, NULL, &size);
-    RegCloseKey(opened);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return true;
-    return status == ERROR_SUCCESS && type == REG_SZ &&
-           ReadRegString(key, name, buffer, "", capacity);
-}
-
 // Keeps the extension's New-menu entry as it is now, whatever it holds: even
 // one just like the archiver's belongs to the program that made it. Without
 // one, an entry kept from an earlier owner is stale. False when the entry
@@ -132,8 +113,10 @@ static bool SavePreviousType(const ArchiveType& type)
 {
     char previousType[512];
     char previousContent[512];
-    if (!ReadRestorable(type.extension, "", previousType, sizeof previousType) ||
-        !ReadRestorable(type.extension, "Content Type", previousContent, sizeof previousContent))
+    // A value that could not be given back as it was (not a plain text, or
+    // too long) leaves the extension alone.
+    if (!ReadRegText(type.extension, "", previousType, sizeof previousType) ||
+        !ReadRegText(type.extension, "Content Type", previousContent, sizeof previousContent))
         return false;
     // Saving an own type would overwrite what an earlier run saved.
     if (IsOwnProgId(previousType))

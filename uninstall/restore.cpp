@@ -53,21 +53,6 @@ static void RestoreShellNew(const ArchiveType& type, const char* settingsKey)
         CopyRegTreeBetween(HKEY_CURRENT_USER, saved, HKEY_CLASSES_ROOT, shellNew);
 }
 
-// Setup saves plain texts only: a value of another type was not saved by it,
-// and its bytes mean no file type. Either counts as nothing saved.
-static void ReadSaved(const char* key, const char* name, char* buffer, DWORD capacity)
-{
-    buffer[0] = 0;
-    HKEY opened;
-    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return;
-    DWORD kind = REG_NONE;
-    LONG status = RegQueryValueExA(opened, name, NULL, &kind, NULL, NULL);
-    RegCloseKey(opened);
-    if (status == ERROR_SUCCESS && kind == REG_SZ)
-        ReadRegString(key, name, buffer, "", capacity);
-}
-
 // Gives the extension back what it meant before setup. Where it had no type
 // or content type, the archiver's are removed rather than left behind empty.
 static void RestoreExtension(const ArchiveType& type)
@@ -78,9 +63,10 @@ static void RestoreExtension(const ArchiveType& type)
     RestoreShellNew(type, key);
     char savedType[512];
     char savedContent[512];
+    // Setup saves plain texts only: anything else counts as nothing saved.
     SetRegistryRoot(HKEY_CURRENT_USER);
-    ReadSaved(key, "Type", savedType, sizeof savedType);
-    ReadSaved(key, "Content", savedContent, sizeof savedContent);
+    ReadRegText(key, "Type", savedType, sizeof savedType);
+    ReadRegText(key, "Content", savedContent, sizeof savedContent);
     SetRegistryRoot(HKEY_CLASSES_ROOT);
 
     if (savedType[0])

@@ -1,4 +1,5 @@
 #include "driver/long_path.h"
+#include "driver/sandbox.h"
 
 #include <windows.h>
 
@@ -72,14 +73,9 @@ bool MakeFolderLong(const std::string& path)
 
 bool WriteLong(const std::string& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+    return WriteAndClose(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, NULL),
+                         bytes);
 }
 
 bool ExistsLong(const std::string& path)

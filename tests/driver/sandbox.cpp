@@ -59,16 +59,21 @@ std::string Sz(const std::string& text)
     return text + std::string(1, '\0');
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes)
+bool WriteAndClose(HANDLE file, const std::string& bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
     BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
     CloseHandle(file);
     return ok && written == bytes.size();
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes)
+{
+    return WriteAndClose(CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, NULL),
+                         bytes);
 }
 
 std::string ReadBytes(const std::string& path)

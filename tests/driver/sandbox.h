@@ -26,6 +26,8 @@ bool RemoveTree(const std::string& path);
 std::string Sz(const std::string& text);
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// Writes all bytes into a handle from CreateFile and closes it.
+bool WriteAndClose(HANDLE file, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 bool Exists(const std::string& path);
 bool IsFolder(const std::string& path);

@@ -23,6 +23,18 @@ using Names = std::vector<std::string>;
 const std::string Settings = "Software\\Lumbex\\Setup";
 const char* const Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
+// The removal scripts of both uninstallers finish without a crash or a
+// stray window, and nothing outside the install folders has changed.
+void ExpectScriptsEndCleanly(const Names& scripts, const Names& folders, const Names& outside)
+{
+    std::vector<WatchedRun> none;
+    WatchReport report;
+    WatchRuns(&none, {"Uninstall Lumbex"}, 20000, &report,
+              [&] { return ScriptGone(scripts[0]) && ScriptGone(scripts[1]); });
+    ExpectNoCrash(report);
+    EXPECT_EQ(outside, OutsideState(folders));
+}
+
 std::string Dword(DWORD value)
 {
     return std::string((const char*)&value, 4);
@@ -227,12 +239,7 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Names(), PresentSetupRegistry());
 
-    std::vector<WatchedRun> none;
-    WatchReport report;
-    WatchRuns(&none, {"Uninstall Lumbex"}, 20000, &report,
-              [&] { return ScriptGone(scripts[0]) && ScriptGone(scripts[1]); });
-    ExpectNoCrash(report);
-    EXPECT_EQ(outside, OutsideState(folders));
+    ExpectScriptsEndCleanly(scripts, folders, outside);
 }
 
 // Saved file types of every shape: only a saved text (as setup writes it)
@@ -316,12 +323,7 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     EXPECT_FALSE(KeyExists(classes, ".lzh")) << DumpTree(classes, ".lzh");
     EXPECT_EQ(Names(), PresentSetupRegistry());
 
-    std::vector<WatchedRun> none;
-    WatchReport report;
-    WatchRuns(&none, {"Uninstall Lumbex"}, 20000, &report,
-              [&] { return ScriptGone(scripts[0]) && ScriptGone(scripts[1]); });
-    ExpectNoCrash(report);
-    EXPECT_EQ(outside, OutsideState(folders));
+    ExpectScriptsEndCleanly(scripts, folders, outside);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "resources/text.h"
 
 namespace {
@@ -16,21 +17,6 @@ void Check(bool condition)
 {
     if (!condition)
         abort();
-}
-
-// Input: capacity byte, then texts separated by 0xFF.
-std::vector<std::string> Split(const uint8_t* data, size_t size)
-{
-    std::vector<std::string> parts(1);
-    for (size_t i = 0; i < size; i++) {
-        if (data[i] == 0xFF)
-            parts.emplace_back();
-        else if (data[i] != 0)
-            parts.back().push_back((char)data[i]);
-    }
-    while (parts.size() < 3)
-        parts.emplace_back();
-    return parts;
 }
 
 void CheckResult(const char* buffer, size_t cap, bool fit, const std::string& expected)
@@ -67,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     size_t cap = data[0] % 64 + 1;
-    std::vector<std::string> parts = Split(data + 1, size - 1);
+    // Input: capacity byte, then the texts.
+    std::vector<std::string> parts = SplitTexts(data + 1, size - 1);
     const std::string& a = parts[0];
     const std::string& b = parts[1];
     const std::string& c = parts[2];

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "uninstall/folder_path.h"
 #include "uninstall/list_line.h"
 #include "uninstall/script_text.h"
@@ -98,15 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CheckList(data + 1, size - 1, data[0] & 0x40 ? ListLineCapacity : cap);
         return 0;
     }
-    std::vector<std::string> parts(1);
-    for (size_t i = 1; i < size; i++) {
-        if (data[i] == 0xFF)
-            parts.emplace_back();
-        else if (data[i] != 0)
-            parts.back().push_back((char)data[i]);
-    }
-    while (parts.size() < 3)
-        parts.emplace_back();
+    std::vector<std::string> parts = SplitTexts(data + 1, size - 1);
     bool big = data[0] & 0x40;
     CheckScript(parts[0], parts[1], parts[2], data[0] & 0x20 ? 1 : 2,
                 big ? ScriptTextCapacity : cap * 8);

@@ -9,20 +9,8 @@
 
 namespace {
 
-class DoneDialog : public SetupFixture {
+class DoneDialog : public DialogFixture {
 protected:
-    void SetUp() override
-    {
-        SetupFixture::SetUp();
-        ASSERT_TRUE(PlaceProduct(folder));
-        ProgramGroupPath[0] = 0;
-    }
-    void TearDown() override
-    {
-        ProgramGroupPath[0] = 0;
-        SetupFixture::TearDown();
-    }
-
     // Runs the real procedure in a modal loop on this thread while `user`
     // works the dialog from another one, as a person would.
     INT_PTR RunDialog(HWND setupWindow, const std::function<void(HWND)>& user)

@@ -21,20 +21,8 @@ void Store(const std::string& key, const char* value, DWORD data)
     SetRaw(HKEY_CURRENT_USER, key, value, REG_DWORD, std::string((const char*)&data, 4));
 }
 
-class OptionsDialog : public SetupFixture {
+class OptionsDialog : public DialogFixture {
 protected:
-    void SetUp() override
-    {
-        SetupFixture::SetUp();
-        ASSERT_TRUE(PlaceProduct(folder));
-        ProgramGroupPath[0] = 0;
-    }
-    void TearDown() override
-    {
-        CloseFolderWindows("Lumbex");
-        ProgramGroupPath[0] = 0;
-        SetupFixture::TearDown();
-    }
     // The real procedure, modeless, for what the dialog shows.
     HWND Open()
     {

@@ -12,6 +12,7 @@
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
+#include "setup/setup.h"
 
 class SetupFixture : public ArchiverTest {
 protected:
@@ -31,6 +32,24 @@ protected:
         ArchiverTest::TearDown();
     }
     std::string InFolder(const std::string& name) const { return folder + "\\" + name; }
+};
+
+// The dialogs' tests: the product's stand-ins in place, no program group yet,
+// and no shell window left open by one.
+class DialogFixture : public SetupFixture {
+protected:
+    void SetUp() override
+    {
+        SetupFixture::SetUp();
+        ASSERT_TRUE(PlaceProduct(folder));
+        ProgramGroupPath[0] = 0;
+    }
+    void TearDown() override
+    {
+        CloseFolderWindows("Lumbex");
+        ProgramGroupPath[0] = 0;
+        SetupFixture::TearDown();
+    }
 };
 
 // A folder whose full path has exactly the given length.
