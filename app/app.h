@@ -12,11 +12,15 @@ extern HICON AppIcon;
 extern HFONT BoldFont;
 extern BYTE SilentMode;
 
+// Exit codes as installers and deployment tools read them.
+const int ExitDone = 0;
+const int ExitFailed = 1603;    // could not run; nothing was changed
+
 void StartUp(HINSTANCE instance);
-void DispatchCommandTail(const char* tail);
+// Runs the one mode that the tail selects; returns the exit code.
+int DispatchCommandTail(const char* tail);
 void CleanUp();
 // Frees a loaded language module; texts come from the own image afterwards.
 void ReleaseLanguageModule();
-void ShowRemovalWarning();
 
 #endif

@@ -4,7 +4,7 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
 {
     StartUp(instance);
-    DispatchCommandTail(tail);
+    int exitCode = DispatchCommandTail(tail);
     CleanUp();
-    return 0;
+    return exitCode;
 }

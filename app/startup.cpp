@@ -1,7 +1,7 @@
 #include "app.h"
 
 #include "../registry/registry.h"
-#include "../resources/resource.h"
+#include "../resources/path_forms.h"
 #include "../resources/text.h"
 #include "../setup/setup.h"
 #include "../uninstall/uninstall.h"
@@ -12,9 +12,8 @@ static void SelectResourceModule(HINSTANCE instance)
 {
     ResourceModuleLoaded = true;
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
     HMODULE module = NULL;
-    if (length > 0 && length < sizeof path) {
+    if (OwnExecutablePath(path, sizeof path)) {
         char* name = FileNamePart(path);
         if (TextCopy(name, sizeof path - (size_t)(name - path), "kezlng.dll"))
             module = LoadLibraryA(path);
@@ -27,50 +26,43 @@ static void SelectResourceModule(HINSTANCE instance)
     }
 }
 
+// Every path routine steps by characters of the ANSI code page.
+static void ReadCodePage()
+{
+    CPINFO info;
+    unsigned char ranges[MAX_LEADBYTES + 2] = {};
+    if (GetCPInfo(CP_ACP, &info))
+        for (int i = 0; i < MAX_LEADBYTES; i++)
+            ranges[i] = info.LeadByte[i];
+    SetLeadByteRanges(ranges);
+}
+
 void StartUp(HINSTANCE instance)
 {
-    SelectResourceModule(instance);
-
+    OwnInstance = instance;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     PlatformId = version.dwPlatformId;
+    ReadCodePage();
 
-    OwnInstance = instance;
+    SelectResourceModule(instance);
     AppIcon = LoadIconA(ResourceModule, "KEZICON");
     BoldFont = CreateFontA(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
                            "MS Sans Serif");
     SetRegistryRoot(HKEY_CLASSES_ROOT);
 }
 
-void ShowRemovalWarning()
-{
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
-    path[length < sizeof path ? length : sizeof path - 1] = 0;
-
-    // Only shown, never acted on: a cut message is acceptable.
-    char text[512];
-    TextFormat(text, sizeof text, "%s\n", LoadText(IDS_UNINSTALL_DONE));
-    size_t used = 0;
-    while (text[used])
-        used++;
-    TextFormatOne(text + used, sizeof text - used, LoadText(IDS_DELETE_MANUALLY), path);
-    MessageBoxA(NULL, text, LoadText(IDS_UNINSTALL_TITLE), MB_ICONINFORMATION | MB_SETFOREGROUND);
-}
-
-void DispatchCommandTail(const char* tail)
+int DispatchCommandTail(const char* tail)
 {
     CommandChoice choice = ParseCommandTail(tail);
     if (choice.silent)
         SilentMode = 1;
     switch (choice.mode) {
     case ModeUninstall:
-        RunUninstall();
-        break;
+        return RunUninstall();
     case ModeSetup:
-        RunSetupMode();
-        break;
+        return RunSetupMode();
     case ModeWait:
         Sleep(2000);
         break;
@@ -80,6 +72,7 @@ void DispatchCommandTail(const char* tail)
     case ModeNothing:
         break;
     }
+    return ExitDone;
 }
 
 void ReleaseLanguageModule()

@@ -1,18 +1,35 @@
 #include <windows.h>
 
 #include "../app/app.h"
+#include "resource.h"
 #include "text.h"
 
 static char TextSlots[8][256];
 static int TextSlotIndex;
+
+static void LoadInto(HMODULE module, int id, char* slot)
+{
+    slot[0] = 0;
+    LoadStringA(module, id, slot, sizeof TextSlots[0]);
+    slot[sizeof TextSlots[0] - 1] = 0;
+}
 
 const char* LoadText(int id)
 {
     if (++TextSlotIndex >= 8)
         TextSlotIndex = 0;
     char* slot = TextSlots[TextSlotIndex];
-    slot[0] = 0;
-    LoadStringA(ResourceModule, id, slot, sizeof TextSlots[0]);
-    slot[sizeof TextSlots[0] - 1] = 0;
+    LoadInto(ResourceModule, id, slot);
+    // A language module made before a text existed lacks it.
+    if (!slot[0] && id >= IDS_FIRST_LATER_TEXT && ResourceModule != OwnInstance && OwnInstance)
+        LoadInto(OwnInstance, id, slot);
     return slot;
+}
+
+void ShowTextMessage(int captionId, int textId, const char* argument, unsigned icon)
+{
+    // Only shown, never acted on: a cut message is acceptable.
+    char text[512];
+    TextFormatOne(text, sizeof text, LoadText(textId), argument);
+    MessageBoxA(NULL, text, LoadText(captionId), icon | MB_SETFOREGROUND);
 }

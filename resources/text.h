@@ -33,16 +33,32 @@ bool TextFormatOne(char* dst, size_t cap, const char* text, const char* arg);
 bool TextEqualNoCase(const char* a, const char* b);
 bool TextStartsNoCase(const char* text, const char* prefix);
 
+// Paths and lines are read character by character of the ANSI code page: in
+// a double-byte code page (932, 936, 949, 950) the second byte of a character
+// may be 0x5C, the byte of "\", and must never be taken for one. ranges
+// holds pairs of first and last lead byte, ended by a zero (the system's
+// CPINFO.LeadByte); until it is set, every byte is a character of its own.
+void SetLeadByteRanges(const unsigned char* ranges);
+bool IsLeadByte(unsigned char c);
+// The next character after p; never steps past the terminating zero.
+const char* NextChar(const char* p);
+char* NextChar(char* p);
+
 // Appends "\" unless the path already ends in one; false when there is no
 // room for it (the path is then unchanged).
 bool AppendBackslash(char* path, size_t cap);
 
-// Start of the file-name part: the byte after the last "\", "/" or ":".
+// Start of the file-name part: the character after the last "\", "/" or ":".
 char* FileNamePart(char* path);
 const char* FileNamePart(const char* path);
 
 // The text of a string id from ResourceModule in the next slot of an
 // eight-slot ring: valid through the next seven calls. Never null.
 const char* LoadText(int id);
+
+// A message box without owner: the text of textId used as a format for
+// argument (see TextFormatOne), captioned with the text of captionId; icon
+// is one of the MB_ICON flags.
+void ShowTextMessage(int captionId, int textId, const char* argument, unsigned icon);
 
 #endif

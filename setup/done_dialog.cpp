@@ -11,45 +11,58 @@ static const char HomePage[] = "http://www.lumbex.example/";
 // The options dialog, hidden whenever this dialog paints.
 static HWND SetupWindow;
 
-static void OpenDocument(const char* document)
+// A program that the shell starts for the document begins in directory.
+static void OpenDocument(const char* document, const char* directory)
 {
-    ShellExecuteA(NULL, "open", document, NULL, "", SW_SHOWNORMAL);
+    ShellExecuteA(NULL, "open", document, NULL, directory, SW_SHOWNORMAL);
+}
+
+static void OpenForViewing(const char* document)
+{
+    char viewer[MAX_PATH];
+    if (ViewerFolder(viewer, sizeof viewer))
+        OpenDocument(document, viewer);
 }
 
 // Quoted, so that a folder with blanks cannot start some other program.
+// The archiver is the one program that may keep the install folder.
 static void RunArchiver()
 {
     char path[MAX_PATH];
     char command[512];
     if (InstallFilePath(path, sizeof path, "Lumbex.exe") &&
         TextFormat(command, sizeof command, "\"%s\"", path))
-        RunCommand(command);
+        RunCommand(command, NULL);
 }
 
 static void ViewLicense()
 {
     char path[MAX_PATH];
     if (InstallFilePath(path, sizeof path, "license.txt"))
-        OpenDocument(path);
+        OpenForViewing(path);
 }
 
 static void ShowPriceList()
 {
     char path[MAX_PATH];
     char command[512];
+    char viewer[MAX_PATH];
     if (!InstallFilePath(path, sizeof path, "register.frm") ||
-        GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ||
+        !ViewerFolder(viewer, sizeof viewer))
         return;
-    if (TextFormat(command, sizeof command, "notepad \"%s\"", path) && RunCommand(command))
+    if (TextFormat(command, sizeof command, "notepad \"%s\"", path) &&
+        RunCommand(command, viewer))
         return;
     if (TextFormat(command, sizeof command, "write \"%s\"", path))
-        RunCommand(command);
+        RunCommand(command, viewer);
 }
 
+// The group's window starts in the group's own folder.
 static void CloseDoneDialog(HWND dialog)
 {
     if (ProgramGroupPath[0])
-        OpenDocument(ProgramGroupPath);
+        OpenDocument(ProgramGroupPath, ProgramGroupPath);
     EndDialog(dialog, 1);
 }
 
@@ -76,7 +89,7 @@ static void OnCommand(HWND dialog, int id)
         RunArchiver();
         break;
     case IDC_READHELP:
-        WinHelpA(dialog, "lumbex.hlp", HELP_FINDER, 0);
+        ShowHelp(dialog, HELP_FINDER, 0);
         break;
     case IDC_LICENSE:
         ViewLicense();
@@ -85,7 +98,7 @@ static void OnCommand(HWND dialog, int id)
         ShowPriceList();
         break;
     case IDC_HOMEPAGE:
-        OpenDocument(HomePage);
+        OpenForViewing(HomePage);
         break;
     }
 }

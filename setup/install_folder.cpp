@@ -1,15 +1,15 @@
 #include "setup.h"
 
+#include "../resources/path_forms.h"
 #include "../resources/text.h"
 
 bool GetInstallFolder(char* path, size_t cap)
 {
-    DWORD length = GetCurrentDirectoryA((DWORD)cap, path);
-    if (length == 0 || length >= cap) {
+    if (CurrentFolderPath(path, cap))
+        return true;
+    if (cap)
         path[0] = 0;
-        return false;
-    }
-    return true;
+    return false;
 }
 
 bool InstallFilePath(char* path, size_t cap, const char* name)

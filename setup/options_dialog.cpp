@@ -2,7 +2,9 @@
 
 #include "../app/app.h"
 #include "../registry/registry.h"
+#include "../resources/path_forms.h"
 #include "../resources/resource.h"
+#include "../resources/text.h"
 
 struct StoredChoice {
     int box;
@@ -75,7 +77,7 @@ static void OnCommand(HWND dialog, int id)
         EndDialog(dialog, 0);
         break;
     case IDC_HELPBUTTON:
-        WinHelpA(dialog, "lumbex.hlp", HELP_CONTEXT, 268);
+        ShowHelp(dialog, HELP_CONTEXT, 268);
         break;
     case IDC_SHELLEXT:
         EnableShellOptions(dialog, IsDlgButtonChecked(dialog, IDC_SHELLEXT) != 0);
@@ -99,7 +101,30 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
-void RunSetupMode()
+// Every path that setup writes begins with the install folder or the
+// executable's own path: without a form that the ANSI calls can take, setup
+// would write look-alike paths everywhere, so it writes nothing.
+static bool CanNameInstallFolder()
 {
+    char folder[MAX_PATH];
+    char shown[MAX_PATH];
+    if (!GetInstallFolder(folder, sizeof folder)) {
+        DWORD length = GetCurrentDirectoryA(sizeof shown, shown);
+        shown[length < sizeof shown ? length : 0] = 0;
+    } else if (!OwnExecutablePath(folder, sizeof folder)) {
+        ShownExecutableFolder(shown, sizeof shown);
+    } else {
+        return true;
+    }
+    if (!SilentMode)
+        ShowTextMessage(IDS_SETUP_TITLE, IDS_UNUSABLE_FOLDER, shown, MB_ICONERROR);
+    return false;
+}
+
+int RunSetupMode()
+{
+    if (!CanNameInstallFolder())
+        return ExitFailed;
     DialogBoxParamA(ResourceModule, "SETUPDLG", NULL, SetupDialogProc, 0);
+    return ExitDone;
 }

@@ -2,7 +2,7 @@
 
 #include "../resources/text.h"
 
-int RunCommand(const char* commandLine)
+int RunCommand(const char* commandLine, const char* directory)
 {
     // CreateProcessA may write into the command line it is given.
     char line[512];
@@ -11,9 +11,35 @@ int RunCommand(const char* commandLine)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+    if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, directory, &startup, &process))
         return 0;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return 1;
+}
+
+bool ViewerFolder(char* path, size_t cap)
+{
+    UINT length = GetSystemDirectoryA(path, (UINT)cap);
+    if (length > 0 && length < cap)
+        return true;
+    if (cap)
+        path[0] = 0;
+    return false;
+}
+
+void ShowHelp(HWND dialog, UINT command, ULONG_PTR data)
+{
+    char help[MAX_PATH];
+    char install[MAX_PATH];
+    char viewer[MAX_PATH];
+    if (!InstallFilePath(help, sizeof help, "lumbex.hlp") ||
+        !GetInstallFolder(install, sizeof install))
+        return;
+    // The help engine runs as a process of its own and inherits the current
+    // directory; setup's own paths are read from it, so it comes back at once.
+    bool moved = ViewerFolder(viewer, sizeof viewer) && SetCurrentDirectoryA(viewer);
+    WinHelpA(dialog, help, command, data);
+    if (moved)
+        SetCurrentDirectoryA(install);
 }

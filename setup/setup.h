@@ -23,8 +23,9 @@ bool IsOwnProgId(const char* type);
 // The type's New-menu entry is exactly the one that setup writes.
 bool IsOwnShellNew(const ArchiveType& type);
 
-// Opens the options dialog from ResourceModule; returns when setup has ended.
-void RunSetupMode();
+// Opens the options dialog from ResourceModule; returns the exit code when
+// setup has ended.
+int RunSetupMode();
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -35,8 +36,14 @@ void WriteShellRegistration(HWND dialog);
 void CreateLinks(HWND dialog);
 
 HRESULT CreateShortcut(const char* target, const char* linkPath, const char* description);
-// Starts a command line as a process of its own; 1 when it started.
-int RunCommand(const char* commandLine);
+// Starts a command line as a process of its own in directory (NULL: this
+// process's current directory); 1 when it started.
+int RunCommand(const char* commandLine, const char* directory);
+// A folder for what setup starts to show a document in: never the install
+// folder, which it would hold as long as it runs.
+bool ViewerFolder(char* path, size_t cap);
+// The help file in the help engine, started outside the install folder.
+void ShowHelp(HWND dialog, UINT command, ULONG_PTR data);
 
 // The install folder is the current directory in setup mode. Both return
 // false, leaving nothing usable, when the path does not fit cap bytes.

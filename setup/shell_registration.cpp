@@ -1,6 +1,7 @@
 #include "setup.h"
 
 #include "../registry/registry.h"
+#include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 
@@ -56,8 +57,7 @@ static void RegisterProduct()
     WriteRegString(UninstallKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
 
     char own[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, own, sizeof own);
-    if (length > 0 && length < sizeof own) {
+    if (OwnExecutablePath(own, sizeof own)) {
         char command[512];
         if (TextFormat(command, sizeof command, "\"%s\"", own))
             WriteRegString(UninstallKey, "UninstallString", command);

@@ -4,6 +4,7 @@
 
 #include "../app/app.h"
 #include "../registry/registry.h"
+#include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 
@@ -26,9 +27,9 @@ static bool SpecialFolderPath(HWND owner, IMalloc* allocator, int csidl, char* f
     LPITEMIDLIST items = NULL;
     if (SHGetSpecialFolderLocation(owner, csidl, &items) != NOERROR || !items)
         return false;
-    BOOL found = SHGetPathFromIDListA(items, folder);
+    bool found = ItemIdListPath(items, folder, MAX_PATH);
     allocator->Free(items);
-    if (!found || !folder[0]) {
+    if (!found) {
         folder[0] = 0;
         return false;
     }

@@ -1,6 +1,7 @@
 #include "uninstall.h"
 
 #include "../app/app.h"
+#include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 #include "folder_path.h"
@@ -14,55 +15,72 @@ static bool ConfirmUninstall()
 static FILE* OpenListFile()
 {
     FILE* list = fopen("Uninstall.lst", "rb");
-    if (list)
-        return list;
-    // Only shown, never acted on: a cut message is acceptable.
-    char message[200];
-    TextFormatOne(message, sizeof message, LoadText(IDS_NO_LIST_FILE), "Uninstall.lst");
-    MessageBoxA(NULL, message, LoadText(IDS_UNINSTALL_TITLE),
-                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-    return NULL;
+    if (!list)
+        ShowTextMessage(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst", MB_ICONERROR);
+    return list;
 }
 
-// The help engine's index files, by their fixed names in the install folder.
-static void DeleteHelpIndex(const char* name)
+static int Refuse(int textId, const char* path)
 {
-    SetFileAttributesA(name, 0);
-    DeleteFileA(name);
+    ShowTextMessage(IDS_UNINSTALL_TITLE, textId, path, MB_ICONERROR);
+    return ExitFailed;
 }
 
-void RunUninstall()
+// Everything the run will name must be nameable before anything changes.
+static int CheckPaths(char* executable, size_t executableCap)
+{
+    char shown[MAX_PATH];
+    if (!OwnExecutablePath(executable, executableCap)) {
+        ShownExecutableFolder(shown, sizeof shown);
+        return Refuse(IDS_UNUSABLE_FOLDER, shown);
+    }
+    char temp[MAX_PATH];
+    if (!TempFolderPath(temp, sizeof temp)) {
+        DWORD length = GetTempPathA(sizeof shown, shown);
+        shown[length < sizeof shown ? length : 0] = 0;
+        return Refuse(IDS_UNUSABLE_FOLDER, shown);
+    }
+    return ExitDone;
+}
+
+int RunUninstall()
 {
     char executable[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, executable, sizeof executable);
-    if (length == 0 || length >= sizeof executable)
-        return;
+    int refused = CheckPaths(executable, sizeof executable);
+    if (refused != ExitDone)
+        return refused;
     char folder[MAX_PATH];
     if (!InstallFolderOf(executable, folder, sizeof folder))
-        return;
+        return ExitDone;
     // Elsewhere the list, the help index and the script's folder would all
     // name another folder's files.
-    if (!SetCurrentDirectoryA(folder) || !AppendBackslash(folder, sizeof folder))
-        return;
+    if (!SetCurrentDirectoryA(folder))
+        return Refuse(IDS_NO_INSTALL_FOLDER, folder);
+    if (!AppendBackslash(folder, sizeof folder))
+        return ExitDone;
     if (!ConfirmUninstall())
-        return;
+        return ExitDone;
     FILE* list = OpenListFile();
     if (!list)
-        return;
+        return ExitDone;
 
     RestoreAssociations();
     RemoveRegistration();
     RemoveLinks();
     // A loaded language module cannot be deleted, and the install folder
-    // would stay with it; no text is shown from here on.
+    // would stay with it. Texts come from the own image from here on.
     ReleaseLanguageModule();
-    DeleteHelpIndex("lumbex.gid");
-    DeleteHelpIndex("lumbex.fts");
+    RemoveInstalledEntry(folder, "lumbex.gid");
+    RemoveInstalledEntry(folder, "lumbex.fts");
     RemoveListedEntries(list, folder);
     fclose(list);
     DeleteFileA("Uninstall.lst");
 
-    if (!WriteRemovalScript(executable))
-        return;
+    // Without a script the executable stays: say so rather than nothing.
+    if (!WriteRemovalScript(executable)) {
+        ShowRemovalWarning();
+        return ExitDone;
+    }
     StartRemovalScript();
+    return ExitDone;
 }

@@ -5,7 +5,7 @@
 bool InstallFolderOf(const char* executablePath, char* folder, size_t cap)
 {
     const char* lastBackslash = NULL;
-    for (const char* p = executablePath; *p; p++)
+    for (const char* p = executablePath; *p; p = NextChar(p))
         if (*p == '\\')
             lastBackslash = p;
     if (!lastBackslash)

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "../app/app.h"
+#include "../resources/path_forms.h"
 #include "../resources/text.h"
 
 // The path of a special folder followed by name; false when the folder cannot
@@ -14,10 +15,9 @@ static bool ItemPath(IMalloc* allocator, int folder, const char* name, char* pat
     LPITEMIDLIST items = NULL;
     if (SHGetSpecialFolderLocation(NULL, folder, &items) != NOERROR || !items)
         return false;
-    path[0] = 0;
-    BOOL found = SHGetPathFromIDListA(items, path);
+    bool found = ItemIdListPath(items, path, cap);
     allocator->Free(items);
-    if (!found || !path[0])
+    if (!found)
         return false;
     return AppendBackslash(path, cap - 1) && TextAppend(path, cap - 1, name);
 }

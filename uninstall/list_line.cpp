@@ -2,16 +2,25 @@
 
 #include <string.h>
 
+#include "../resources/text.h"
+
 static bool IsTrailingControl(unsigned char c)
 {
     return (c >= 0x01 && c <= 0x20) || c == 0x7F;
 }
 
+// Forwards, so that the second byte of a double-byte character is never
+// taken for a control byte of its own.
 void TrimTrailingControls(char* line)
 {
-    size_t n = strlen(line);
-    while (n > 0 && IsTrailingControl((unsigned char)line[n - 1]))
-        line[--n] = 0;
+    char* end = line;
+    for (char* p = line; *p;) {
+        char* next = NextChar(p);
+        if (next - p > 1 || !IsTrailingControl((unsigned char)*p))
+            end = next;
+        p = next;
+    }
+    *end = 0;
 }
 
 size_t ReadListPiece(FILE* list, char* line, size_t cap)

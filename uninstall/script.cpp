@@ -4,51 +4,57 @@
 #include <string.h>
 
 #include "../app/app.h"
+#include "../resources/path_forms.h"
+#include "../resources/resource.h"
 #include "../resources/text.h"
 #include "script_text.h"
 
-// Written by WriteRemovalScript, started by StartRemovalScript.
+static const char ScriptName[] = "Uninstall.Kez.Bat";
+
+// Written by WriteRemovalScript, started by StartRemovalScript: the
+// temporary folder (ending in a backslash) and the script in it.
+static char ScriptFolder[MAX_PATH];
 static char ScriptPath[MAX_PATH];
 
-static bool FindScriptPath(char* path, size_t cap)
-{
-    DWORD length = GetTempPathA((DWORD)cap, path);
-    if (length == 0 || length >= cap)
-        return false;
-    return AppendBackslash(path, cap) && TextAppend(path, cap, "Uninstall.Kez.Bat");
-}
-
-static bool WritePiece(FILE* file, ScriptPiece piece, const char* executable, const char* folder)
+static bool WritePiece(FILE* file, ScriptPiece piece, const char* executable, const char* folder,
+                       const char* script)
 {
     char text[ScriptTextCapacity];
-    if (!FormatScriptPiece(text, sizeof text, piece, PlatformId, executable, folder, ScriptPath))
+    if (!FormatScriptPiece(text, sizeof text, piece, PlatformId, executable, folder, script))
         return false;
     size_t length = strlen(text);
     return fwrite(text, 1, length, file) == length;
 }
 
+// The interpreter reads the script in the OEM code page, so every path in
+// it is written in that code page, or in its short form where the OEM code
+// page cannot hold it: a look-alike letter would name another file.
 static bool WriteScriptText(FILE* file, const char* executable, const char* folder)
 {
-    if (!WritePiece(file, ScriptFirstLine, executable, folder))
+    char e[MAX_PATH];
+    char f[MAX_PATH];
+    char s[MAX_PATH];
+    if (!OemPathOf(executable, e, sizeof e) || !OemPathOf(folder, f, sizeof f) ||
+        !OemPathOf(ScriptPath, s, sizeof s))
+        return false;
+    if (!WritePiece(file, ScriptFirstLine, e, f, s))
         return false;
     for (int i = 0; i < ScriptAttempts; i++)
-        if (!WritePiece(file, ScriptAttempt, executable, folder))
+        if (!WritePiece(file, ScriptAttempt, e, f, s))
             return false;
-    return WritePiece(file, ScriptTail, executable, folder);
+    return WritePiece(file, ScriptTail, e, f, s);
 }
 
 bool WriteRemovalScript(const char* executablePath)
 {
     ScriptPath[0] = 0;
-    char path[MAX_PATH];
-    if (!FindScriptPath(path, sizeof path))
-        return false;
     char folder[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
-    if (length == 0 || length >= sizeof folder)
+    if (!TempFolderPath(ScriptFolder, sizeof ScriptFolder) ||
+        !CurrentFolderPath(folder, sizeof folder) ||
+        !TextFormat(ScriptPath, sizeof ScriptPath, "%s%s", ScriptFolder, ScriptName)) {
+        ScriptPath[0] = 0;
         return false;
-
-    TextCopy(ScriptPath, sizeof ScriptPath, path);
+    }
     FILE* file = fopen(ScriptPath, "wb");
     if (!file) {
         ScriptPath[0] = 0;
@@ -65,6 +71,10 @@ bool WriteRemovalScript(const char* executablePath)
     return written;
 }
 
+// On the NT family the interpreter starts in the script's folder and is
+// given the script by its bare name: a "%" in a path on its command line
+// would be expanded, with no way to escape it. /d: no AutoRun commands;
+// /s: only the outer quotes go; /v:off: "!" stays a letter.
 static bool FormatCommandLine(char* commandLine, size_t cap)
 {
     char interpreter[MAX_PATH];
@@ -73,7 +83,10 @@ static bool FormatCommandLine(char* commandLine, size_t cap)
     if (length == 0 || length >= sizeof interpreter || !ScriptPath[0])
         return false;
     // Quoted: unquoted, a path with blanks lets the system run another program.
-    return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
+    if (PlatformId == VER_PLATFORM_WIN32_WINDOWS)
+        return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
+    return TextFormat(commandLine, cap, "\"%s\" /d /s /v:off /c \"\"%s\"\"", interpreter,
+                      ScriptName);
 }
 
 void StartRemovalScript()
@@ -84,7 +97,9 @@ void StartRemovalScript()
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     HANDLE nul = INVALID_HANDLE_VALUE;
-    bool detached = PlatformId == 1;
+    bool detached = PlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    DWORD flags = CREATE_NO_WINDOW;
+    const char* directory = ScriptFolder;
     if (detached) {
         // Inheritable, or the interpreter would get no standard handles at all.
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
@@ -94,20 +109,35 @@ void StartRemovalScript()
         startup.hStdInput = nul;
         startup.hStdOutput = nul;
         startup.hStdError = nul;
-    } else {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
+        flags = DETACHED_PROCESS;
+        directory = NULL;
     }
 
     ReleaseLanguageModule();
-    // The interpreter inherits this directory; it must not hold the install folder.
+    // The interpreter must not hold the install folder: it starts in the
+    // script's folder, or on the Windows 95 family in this one.
     SetCurrentDirectoryA("..");
     if (startable) {
         PROCESS_INFORMATION process;
-        CreateProcessA(NULL, commandLine, NULL, NULL, TRUE, detached ? DETACHED_PROCESS : 0,
-                       NULL, NULL, &startup, &process);
+        CreateProcessA(NULL, commandLine, NULL, NULL, detached, flags, NULL, directory, &startup,
+                       &process);
     }
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
-    ExitProcess(0);
+    ExitProcess(ExitDone);
+}
+
+void ShowRemovalWarning()
+{
+    char path[MAX_PATH];
+    if (!OwnExecutablePath(path, sizeof path)) {
+        DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
+        path[length < sizeof path ? length : sizeof path - 1] = 0;
+    }
+    // Only shown, never acted on: a cut message is acceptable.
+    char text[512];
+    TextFormat(text, sizeof text, "%s\n", LoadText(IDS_UNINSTALL_DONE));
+    size_t used = strlen(text);
+    TextFormatOne(text + used, sizeof text - used, LoadText(IDS_DELETE_MANUALLY), path);
+    MessageBoxA(NULL, text, LoadText(IDS_UNINSTALL_TITLE), MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

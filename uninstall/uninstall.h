@@ -8,8 +8,8 @@
 
 // Asks, cleans the registry and the shortcuts, removes the listed files and
 // hands over to the removal script (which ends the process). Returns only
-// when it stopped early.
-void RunUninstall();
+// when it stopped early, with the exit code.
+int RunUninstall();
 
 // Registry clean-up; RestoreAssociations reads what RemoveRegistration deletes.
 void RestoreAssociations();
@@ -17,9 +17,16 @@ void RemoveRegistration();
 bool IsLumbexType(const char* extension);
 
 // Passes over the open list until one removes nothing; installFolder ends
-// in a backslash. Only entries that resolve to a path strictly inside it
-// are removed. Returns the number of passes.
+// in a backslash. Only entries that lie strictly inside it, also once links
+// are followed, and that are no links themselves, are removed. Returns the
+// number of passes.
 int RemoveListedEntries(FILE* list, const char* installFolder);
+// One entry by the same rules.
+void RemoveInstalledEntry(const char* installFolder, const char* entry);
+// Where the system cannot tell where a path leads: whether a folder on the
+// way from the install folder to path, or path itself, is a link. path
+// begins with installFolder.
+bool LinkOnTheWay(const char* installFolder, const char* path);
 
 void RemoveLinks();
 
@@ -28,5 +35,7 @@ void RemoveLinks();
 bool WriteRemovalScript(const char* executablePath);
 // Starts the script hidden and ends the process.
 void StartRemovalScript();
+// Tells the user that the executable is still there ("/warning").
+void ShowRemovalWarning();
 
 #endif

@@ -202,7 +202,7 @@ protected:
         }
         // The removal script's path (the temporary folder and
         // "Uninstall.Kez.Bat") at the limit: with 260 bytes no script is
-        // written, the tool ends at once and stays.
+        // written, and the tool stays and says so.
         c.scripts = ScriptFolder(shape + "-" + build.name);
         for (size_t length : {259, 260})
             if (shape == "script-" + std::to_string(length)) {
@@ -212,8 +212,11 @@ protected:
                 c.scripts = ScriptFolder(c.name + std::string(name - c.name.size(), '-'));
                 PlaceFile(c.folder, "only.txt");
                 c.list = "only.txt\r\n";
-                if (length == 260)
+                if (length == 260) {
                     c.survivors = {"Uninstall.exe"};
+                    c.windows.push_back("Uninstall Lumbex: Uninstall completed\nYou should delete " +
+                                        c.folder + "\\Uninstall.exe manually");
+                }
             }
         if (shape != "list-is-a-folder") {
             EXPECT_TRUE(WriteLong(c.folder + "\\Uninstall.lst", c.list));

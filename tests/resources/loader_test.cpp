@@ -34,7 +34,8 @@ TEST_F(Loader, TheOwnStringTableHoldsTheShippedTexts)
     for (int i = 0; i < 10; i++)
         EXPECT_STREQ(expected[i], LoadText(5101 + i)) << 5101 + i;
     EXPECT_STREQ("", LoadText(5100));
-    EXPECT_STREQ("", LoadText(5111));
+    EXPECT_STREQ("Lumbex Setup", LoadText(IDS_SETUP_TITLE));
+    EXPECT_STREQ("", LoadText(5114));
 }
 
 TEST_F(Loader, ATextStaysIntactThroughTheNextSevenCalls)

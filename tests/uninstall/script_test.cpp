@@ -101,8 +101,10 @@ void StartProbe(DWORD platform, const std::string& folder)
     SetCurrentDirectoryA(inner.c_str());
     if (!WriteRemovalScript((inner + "\\Uninstall.exe").c_str()))
         ExitProcess(3);
-    // Relative: the record lands in the interpreter's current folder.
-    WriteBytes(TempScript(), "@cd > record.txt\r\n@del \"" + TempScript() + "\"");
+    std::string record = folder + "\\record.txt";
+    for (size_t at = record.find('%'); at != std::string::npos; at = record.find('%', at + 2))
+        record.insert(at, "%");
+    WriteBytes(TempScript(), "@cd > \"" + record + "\"\r\n@del \"" + TempScript() + "\"");
     StartRemovalScript();
 }
 
@@ -114,14 +116,22 @@ std::string WaitForRecord(const std::string& record)
     return ReadBytes(record);
 }
 
-TEST_F(RemovalScriptFile, StartsTheInterpreterFromTheParentFolderAndExits)
+// The temporary folder without its closing backslash, as "cd" shows it.
+std::string TempFolder()
+{
+    std::string script = TempScript();
+    return script.substr(0, script.rfind('\\'));
+}
+
+TEST_F(RemovalScriptFile, StartsTheInterpreterInTheScriptsFolderAndExits)
 {
     std::string record = folder + "\\record.txt";
     EXPECT_EXIT(StartProbe(2, folder), testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder + "\r\n", WaitForRecord(record));
+    EXPECT_EQ(TempFolder() + "\r\n", WaitForRecord(record));
     EXPECT_FALSE(Exists(TempScript()));
 }
 
+// From the parent of the install folder, which it leaves.
 TEST_F(RemovalScriptFile, WindowsNinetyFiveFamilyStartsItDetachedOnTheNullDevice)
 {
     std::string record = folder + "\\record.txt";
@@ -148,7 +158,7 @@ TEST_F(RemovalScriptFile, AnInterpreterPathWithBlanksIsTakenWhole)
     SetEnvironmentVariableA("COMSPEC", (shellFolder + "\\cmd.exe").c_str());
     EXPECT_EXIT(StartProbe(2, folder), testing::ExitedWithCode(0), "");
     SetEnvironmentVariableA("COMSPEC", comspec);
-    EXPECT_EQ(folder + "\r\n", WaitForRecord(record));
+    EXPECT_EQ(TempFolder() + "\r\n", WaitForRecord(record));
 }
 
 }  // namespace

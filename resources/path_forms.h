@@ -1,0 +1,30 @@
+// The paths that the tool hands to the ANSI functions of the system and to
+// the command interpreter. The system keeps names in Unicode; a name whose
+// letters the code page cannot hold exactly would come back with look-alike
+// or "?" letters and name another file or none, so it is taken in its short
+// form instead, and not at all when it has none.
+#ifndef LUMBEX_RESOURCES_PATH_FORMS_H
+#define LUMBEX_RESOURCES_PATH_FORMS_H
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+// The path in the ANSI code page: exactly, else its short form. False when
+// it has neither or the result does not fit cap bytes.
+bool AnsiPathOf(const WCHAR* path, char* out, size_t cap);
+// An ANSI path in the OEM code page, the one the command interpreter reads
+// scripts in: exactly, else its short form; false when it has neither.
+bool OemPathOf(const char* path, char* out, size_t cap);
+
+// The system's paths in the form above; false when they have none.
+bool OwnExecutablePath(char* out, size_t cap);
+bool CurrentFolderPath(char* out, size_t cap);
+bool TempFolderPath(char* out, size_t cap);     // ends in a backslash
+bool ItemIdListPath(LPCITEMIDLIST items, char* out, size_t cap);
+
+// For messages only: the path as the ANSI functions give it, look-alike
+// letters and all.
+void ShownExecutableFolder(char* out, size_t cap);
+
+#endif
