@@ -5,6 +5,7 @@ set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMBEX_BUILD:-$root/build}
 "$root/scripts/deps.sh"
+"$root/scripts/locales.sh"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure

@@ -58,11 +58,12 @@ static void ShowPriceList()
         RunCommand(command, viewer);
 }
 
-// The group's window starts in the group's own folder.
+// The group's window would hold whatever folder it starts in, and the
+// uninstaller removes the group as well.
 static void CloseDoneDialog(HWND dialog)
 {
     if (ProgramGroupPath[0])
-        OpenDocument(ProgramGroupPath, ProgramGroupPath);
+        OpenForViewing(ProgramGroupPath);
     EndDialog(dialog, 1);
 }
 

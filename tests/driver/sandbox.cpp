@@ -365,3 +365,71 @@ void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD t
     RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size());
     RegCloseKey(key);
 }
+
+namespace {
+
+// The host's path of a Windows path, through wine's own export.
+std::string HostPath(const std::string& path)
+{
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    UnixName unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                        "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH];
+    if (!unixName || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        return std::string();
+    char* name = unixName(wide);
+    std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+}  // namespace
+
+// Starts one of the host's programs. Wine runs it, but reports a failure
+// and hands out no handle to wait on, so the caller waits for its effect.
+static void StartOnHost(const char* program, const std::string& arguments)
+{
+    HANDLE process = StartProgram(std::string("Z:\\bin\\") + program + " " + arguments, "");
+    if (process)
+        CloseHandle(process);
+}
+
+// Whether the folder lists the name, whatever it leads to.
+static bool Listed(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return search != INVALID_HANDLE_VALUE;
+}
+
+static bool Within(DWORD timeoutMs, bool (*done)(const std::string&), const std::string& path,
+                   bool wanted)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+        if (done(path) == wanted)
+            return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+bool MakeHostLink(const std::string& target, const std::string& link)
+{
+    std::string from = HostPath(target);
+    std::string to = HostPath(link);
+    if (from.empty() || to.empty())
+        return false;
+    StartOnHost("ln", "-s \"" + from + "\" \"" + to + "\"");
+    return Within(10000, Exists, link, true);
+}
+
+bool RemoveHostLink(const std::string& link)
+{
+    std::string path = HostPath(link);
+    if (path.empty())
+        return false;
+    StartOnHost("rm", "-f \"" + path + "\"");
+    return Within(10000, Listed, link, false);
+}

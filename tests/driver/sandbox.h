@@ -22,6 +22,14 @@ std::string ScreenshotPath(const std::string& name);
 std::string MakeSandbox(const std::string& name);
 bool RemoveTree(const std::string& path);
 
+// A symbolic link of the host's file system at link, leading to target (both
+// Windows paths): the system shows it as a reparse point when it leads to a
+// folder. Made by the host's own "ln", since wine makes no links itself.
+bool MakeHostLink(const std::string& target, const std::string& link);
+// Removes such a link and nothing that it leads to. A sandbox holding links
+// is removed only after its links: the shell's deletion follows them.
+bool RemoveHostLink(const std::string& link);
+
 // A text with its terminating zero, as a REG_SZ value stores it.
 std::string Sz(const std::string& text);
 

@@ -23,7 +23,21 @@ void Check(bool condition)
         abort();
 }
 
-std::vector<std::string> ModelEntries(const std::string& bytes, size_t cap)
+// The line without its trailing single-byte blanks and controls; a
+// double-byte character is never split.
+std::string ModelTrim(bool japanese, const std::string& line)
+{
+    size_t end = 0;
+    for (size_t start : ModelCharStarts(japanese, line)) {
+        bool pair = ModelLead(japanese, line[start]) && start + 1 < line.size();
+        unsigned char c = (unsigned char)line[start];
+        if (pair || (c > 0x20 && c != 0x7F))
+            end = start + (pair ? 2 : 1);
+    }
+    return line.substr(0, end);
+}
+
+std::vector<std::string> ModelEntries(const std::string& bytes, size_t cap, bool japanese)
 {
     std::vector<std::string> entries;
     size_t start = 0;
@@ -35,16 +49,16 @@ std::vector<std::string> ModelEntries(const std::string& bytes, size_t cap)
         if (line.size() > cap - 1 || (line.size() == cap - 1 && line.back() != '\n') ||
             line.find('\0') != std::string::npos)
             continue;
-        while (!line.empty() && ((unsigned char)line.back() <= 0x20 || line.back() == 0x7F))
-            line.pop_back();
+        line = ModelTrim(japanese, line);
         if (!line.empty())
             entries.push_back(line);
     }
     return entries;
 }
 
-void CheckList(const uint8_t* data, size_t size, size_t cap)
+void CheckList(const uint8_t* data, size_t size, size_t cap, bool japanese)
 {
+    SelectCodePage(japanese);
     std::string bytes((const char*)data, size);
     FILE* file = fmemopen((void*)data, size, "rb");
     if (!file)
@@ -56,7 +70,7 @@ void CheckList(const uint8_t* data, size_t size, size_t cap)
         entries.push_back(line.data());
     }
     fclose(file);
-    Check(entries == ModelEntries(bytes, cap));
+    Check(entries == ModelEntries(bytes, cap, japanese));
 }
 
 std::string Escaped(const std::string& path)
@@ -96,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     size_t cap = data[0] % 32 + 1;
     if (data[0] & 0x80) {
-        CheckList(data + 1, size - 1, data[0] & 0x40 ? ListLineCapacity : cap);
+        CheckList(data + 1, size - 1, data[0] & 0x40 ? ListLineCapacity : cap, data[0] & 0x20);
         return 0;
     }
     std::vector<std::string> parts = SplitTexts(data + 1, size - 1);
@@ -104,9 +118,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckScript(parts[0], parts[1], parts[2], data[0] & 0x20 ? 1 : 2,
                 big ? ScriptTextCapacity : cap * 8);
 
+    // The folder ends before the last backslash that is a character of its own.
+    bool japanese = data[0] & 0x10;
+    SelectCodePage(japanese);
+    const std::string& executable = parts[0];
+    size_t separator = std::string::npos;
+    for (size_t start : ModelCharStarts(japanese, executable))
+        if (executable[start] == '\\')
+            separator = start;
+    std::string model;
+    if (separator != std::string::npos)
+        model = executable.substr(0, separator > 0 && executable[separator - 1] == ':'
+                                         ? separator + 1 : separator);
     std::vector<char> folder(cap);
-    if (InstallFolderOf(parts[0].c_str(), folder.data(), cap))
-        Check(strlen(folder.data()) < cap && parts[0].compare(0, strlen(folder.data()),
-                                                              folder.data()) == 0);
+    bool found = InstallFolderOf(executable.c_str(), folder.data(), cap);
+    Check(found == (separator != std::string::npos && model.size() < cap));
+    if (found)
+        Check(model == folder.data());
     return 0;
 }

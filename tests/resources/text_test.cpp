@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "driver/code_page.h"
 #include "resources/text.h"
 
 namespace {
@@ -138,6 +139,35 @@ TEST(Paths, FileNamePartFindsTheLastComponent)
     const char* folder = "C:\\Folder\\";
     EXPECT_EQ(folder + strlen(folder), FileNamePart(folder));
     EXPECT_STREQ("", FileNamePart(""));
+}
+
+using Paths932 = DoubleByteTest;
+
+TEST_F(Paths932, ASecondByteEqualToTheBackslashIsNoSeparator)
+{
+    struct Row {
+        const char* path;
+        const char* appended;   // after AppendBackslash
+        const char* name;       // FileNamePart
+    };
+    const Row rows[] = {
+        {"C:\\\x95\x5C", "C:\\\x95\x5C\\", "\x95\x5C"},
+        {"C:\\Lumbex \x83\x5C\\", "C:\\Lumbex \x83\x5C\\", ""},
+        {"\x83\x5C\x95\x5C", "\x83\x5C\x95\x5C\\", "\x83\x5C\x95\x5C"},
+        {"C:\\a\\\x95", "C:\\a\\\x95\\", "\x95"},     // a lead byte without its second
+        {"C:\\a/\x95\x5C" "b", "C:\\a/\x95\x5C" "b\\", "\x95\x5C" "b"},
+    };
+    for (const Row& row : rows) {
+        char path[32];
+        strcpy(path, row.path);
+        EXPECT_STREQ(row.name, FileNamePart(path)) << row.path;
+        EXPECT_TRUE(AppendBackslash(path, sizeof path)) << row.path;
+        EXPECT_STREQ(row.appended, path);
+    }
+    const char* text = "\x95\x5C\x5C";
+    EXPECT_EQ(text + 2, NextChar(text));
+    EXPECT_EQ(text + 3, NextChar(text + 2));
+    EXPECT_EQ(text + 3, NextChar(text + 3));   // never past the end
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/code_page.h"
 #include "uninstall/folder_path.h"
 #include "uninstall/list_line.h"
 
@@ -110,6 +111,19 @@ TEST(InstallFolder, EntryPathsAreRefusedRatherThanCut)
     EXPECT_STREQ("C:\\L\\sub\\a.txt", path);
     EXPECT_TRUE(JoinEntryPath(path, sizeof path, "C:\\L\\", "0123456789"));
     EXPECT_FALSE(JoinEntryPath(path, sizeof path, "C:\\L\\", "0123456789a"));
+}
+
+using Lines932 = DoubleByteTest;
+
+// A second byte of 0x5C is part of its character, never a separator, and
+// trimming never splits a character.
+TEST_F(Lines932, FoldersAndEntriesEndingInADoubleByteCharacter)
+{
+    EXPECT_EQ("C:\\\x95\x5C", FolderOf("C:\\\x95\x5C\\Uninstall.exe"));
+    EXPECT_EQ("C:\\d", FolderOf("C:\\d\\\x95\x5C"));
+    EXPECT_EQ("C:\\", FolderOf("C:\\\x83\x5C"));
+    EXPECT_EQ("\x95\x5C", Trimmed("\x95\x5C \r\n"));
+    EXPECT_EQ("sub\\\x83\x5C", Trimmed("sub\\\x83\x5C\t"));
 }
 
 }  // namespace

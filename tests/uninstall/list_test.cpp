@@ -200,4 +200,23 @@ TEST_F(ListPasses, ADriveRootPrefixIsNotDoubled)
     EXPECT_FALSE(Exists(In("root.txt")));
 }
 
+// Where the system cannot tell where a path leads, every folder on the way
+// from the install folder to the entry is looked at.
+TEST_F(ListPasses, LinksOnTheWayAreFoundFolderByFolder)
+{
+    std::string outside = root + "\\outside";
+    ASSERT_TRUE(CreateDirectoryA(outside.c_str(), NULL));
+    ASSERT_TRUE(WriteBytes(outside + "\\x.txt", "someone else's"));
+    ASSERT_TRUE(MakeHostLink(outside, In("link")));
+    Folder("real");
+    File("real\\y.txt");
+    std::string installFolder = folder + "\\";
+    EXPECT_TRUE(LinkOnTheWay(installFolder.c_str(), In("link\\x.txt").c_str()));
+    EXPECT_TRUE(LinkOnTheWay(installFolder.c_str(), In("link").c_str()));
+    EXPECT_FALSE(LinkOnTheWay(installFolder.c_str(), In("real\\y.txt").c_str()));
+    EXPECT_FALSE(LinkOnTheWay(installFolder.c_str(), In("real\\missing\\z.txt").c_str()));
+    EXPECT_TRUE(RemoveHostLink(In("link")));
+    EXPECT_EQ("someone else's", ReadBytes(outside + "\\x.txt"));
+}
+
 }  // namespace
