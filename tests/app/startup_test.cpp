@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "app/app.h"
+#include "driver/lumbex_state.h"
+#include "driver/sandbox.h"
 #include "driver/ui_driver.h"
 #include "registry/registry.h"
 
@@ -70,6 +72,69 @@ TEST(Dispatch, WarningNamesTheExecutable)
     EXPECT_TRUE(answer.found);
     EXPECT_EQ(std::string("Uninstall completed\nYou should delete ") + self + " manually",
               answer.text);
+    CleanUp();
+}
+
+// Answers the first box with this caption within timeoutMs: No to the
+// uninstall question, OK to anything else. Empty when none showed.
+std::string AnswerAny(const std::string& caption, DWORD timeoutMs)
+{
+    HWND box = WaitForWindow(caption, timeoutMs);
+    if (!box)
+        return "";
+    std::string text = MessageBoxText(box);
+    ClickButton(box, text == "Continue with uninstall Lumbex" ? IDNO : IDOK);
+    return text;
+}
+
+// A folder whose name code page 1252 cannot hold, taken away under the
+// process so that it has no short name either: no form of it reaches the
+// ANSI calls. Setup refuses it as its install folder, uninstall as its
+// temporary folder, both before anything changes, with exit code 1603.
+TEST(Dispatch, FoldersWithoutAnAnsiFormAreRefusedBeforeAnythingChanges)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "for code page 1252";
+    StartUp(GetModuleHandleA(NULL));
+    ResetArchiverRegistry();
+    std::string sandbox = MakeSandbox("refused");
+    std::wstring gone = L"C:\\lumbex-tests\\refused\\\x4E2D\x6587";
+    ASSERT_TRUE(CreateDirectoryW(gone.c_str(), NULL));
+    const std::string refusal = " holds letters that this system's code page for non-Unicode "
+                                "programs cannot express, and the folder has no short name. "
+                                "Lumbex cannot work with it.";
+
+    WCHAR saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(gone.c_str()));
+    ASSERT_TRUE(RemoveOnHost(sandbox));
+    std::string shown;
+    std::thread user([&] { shown = AnswerAny("Lumbex Setup", 10000); });
+    int interactive = DispatchCommandTail("/setup");
+    user.join();
+    SilentMode = 0;
+    std::thread watcher([&] { shown += AnswerAny("Lumbex Setup", 1000); });
+    int silent = DispatchCommandTail("/setup /s");
+    watcher.join();
+    SilentMode = 0;
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(ExitFailed, interactive);
+    EXPECT_EQ(ExitFailed, silent);
+    EXPECT_EQ("The name of the folder C:\\lumbex-tests\\refused\\??" + refusal, shown);
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+
+    WCHAR temp[MAX_PATH], tmp[MAX_PATH];
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    SetEnvironmentVariableW(L"TEMP", gone.c_str());
+    SetEnvironmentVariableW(L"TMP", gone.c_str());
+    std::thread owner([&] { shown = AnswerAny("Uninstall Lumbex", 10000); });
+    int uninstall = DispatchCommandTail("");
+    owner.join();
+    SetEnvironmentVariableW(L"TEMP", temp);
+    SetEnvironmentVariableW(L"TMP", tmp);
+    EXPECT_EQ(ExitFailed, uninstall);
+    EXPECT_EQ("The name of the folder C:\\lumbex-tests\\refused\\??\\" + refusal, shown);
     CleanUp();
 }
 

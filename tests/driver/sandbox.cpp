@@ -425,11 +425,11 @@ bool MakeHostLink(const std::string& target, const std::string& link)
     return Within(10000, Exists, link, true);
 }
 
-bool RemoveHostLink(const std::string& link)
+bool RemoveOnHost(const std::string& path)
 {
-    std::string path = HostPath(link);
-    if (path.empty())
+    std::string host = HostPath(path);
+    if (host.empty())
         return false;
-    StartOnHost("rm", "-f \"" + path + "\"");
-    return Within(10000, Listed, link, false);
+    StartOnHost("rm", "-rf \"" + host + "\"");
+    return Within(10000, Listed, path, false);
 }

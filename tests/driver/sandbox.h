@@ -26,9 +26,10 @@ bool RemoveTree(const std::string& path);
 // Windows paths): the system shows it as a reparse point when it leads to a
 // folder. Made by the host's own "ln", since wine makes no links itself.
 bool MakeHostLink(const std::string& target, const std::string& link);
-// Removes such a link and nothing that it leads to. A sandbox holding links
-// is removed only after its links: the shell's deletion follows them.
-bool RemoveHostLink(const std::string& link);
+// Removes path on the host: a link itself and nothing that it leads to, a
+// folder with all it holds even while a program of wine holds it. A sandbox
+// holding links is cleared of them first: the shell's deletion follows them.
+bool RemoveOnHost(const std::string& path);
 
 // A text with its terminating zero, as a REG_SZ value stores it.
 std::string Sz(const std::string& text);

@@ -152,7 +152,7 @@ protected:
         CloseFolderWindows("Lumbex");
         ForgetSetup();
         for (const std::string& link : links)
-            EXPECT_TRUE(RemoveHostLink(link)) << link;
+            EXPECT_TRUE(RemoveOnHost(link)) << link;
         EXPECT_TRUE(RemoveTree(Utf8(root))) << "the sandbox stays";
     }
 

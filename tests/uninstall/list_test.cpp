@@ -215,7 +215,7 @@ TEST_F(ListPasses, LinksOnTheWayAreFoundFolderByFolder)
     EXPECT_TRUE(LinkOnTheWay(installFolder.c_str(), In("link").c_str()));
     EXPECT_FALSE(LinkOnTheWay(installFolder.c_str(), In("real\\y.txt").c_str()));
     EXPECT_FALSE(LinkOnTheWay(installFolder.c_str(), In("real\\missing\\z.txt").c_str()));
-    EXPECT_TRUE(RemoveHostLink(In("link")));
+    EXPECT_TRUE(RemoveOnHost(In("link")));
     EXPECT_EQ("someone else's", ReadBytes(outside + "\\x.txt"));
 }
 
