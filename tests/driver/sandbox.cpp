@@ -1,5 +1,6 @@
 #include "driver/sandbox.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -364,4 +365,25 @@ void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD t
         return;
     RegSetValueExA(key, name.c_str(), 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size());
     RegCloseKey(key);
+}
+
+bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights)
+{
+    char text[64];
+    if (rights)
+        wsprintfA(text, "D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", rights);
+    else
+        lstrcpyA(text, "D:(A;;KA;;;WD)");
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &descriptor,
+                                                              NULL))
+        return false;
+    HKEY key;
+    bool set = false;
+    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return set;
 }

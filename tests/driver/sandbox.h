@@ -70,5 +70,8 @@ std::string RegistryLine(HKEY root, const std::string& path, const std::string& 
 std::string DumpTree(HKEY root, const std::string& path);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes);
+// Denies everyone these rights on an existing key, allowing all others, as
+// a locked-down machine may; 0 allows everything again.
+bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights);
 
 #endif
