@@ -122,6 +122,24 @@ TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorBroughtBackInP
     ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[1]));
     Uninstall();
     EXPECT_EQ("[.zip]\n  @ = REG_SZ \"WinZipper\"\n", DumpTree(HKEY_CLASSES_ROOT, ".zip"));
+
+    // Such an entry there before the type is taken over: the type is still
+    // taken, with shell integration or without, and nothing of the entry is
+    // kept aside in part.
+    for (bool shellIntegration : {false, true}) {
+        ResetArchiverRegistry();
+        SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+        SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Extra", REG_SZ, Sz("kept"));
+        SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
+        std::string before = DumpTree(HKEY_CLASSES_ROOT, ".zip");
+        Setup(shellIntegration ? OpenOptionsDialog({5102, 5109}) : OpenOptionsDialog({5102}));
+        EXPECT_EQ("Lumbex.ZIP", Class(".zip")) << shellIntegration;
+        EXPECT_EQ(big, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << shellIntegration;
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\.zip\\ShellNew"))
+            << shellIntegration;
+        Uninstall();
+        EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << shellIntegration;
+    }
 }
 
 // Every empty ZIP archive is the same 22 bytes, so another archiver's
