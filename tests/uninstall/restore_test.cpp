@@ -238,13 +238,17 @@ TEST_F(Restore, ProgIdsAndVolumeExtensionsGoWithEverythingBelowThem)
     SetRaw(HKEY_CLASSES_ROOT, "Lumbex\\shellex\\DropHandler", "", REG_SZ, Sz(Clsid));
     SetRaw(HKEY_CLASSES_ROOT, "Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" + Clsid, "", REG_SZ,
            Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".k04", "", REG_SZ, Sz("LUMBEX"));
     SetRaw(HKEY_CLASSES_ROOT, ".k05", "", REG_SZ, Sz("SomethingElse"));
+    SetRaw(HKEY_CLASSES_ROOT, ".k07", "", REG_SZ, Sz("Lumbex"));
     SetRaw(HKEY_CLASSES_ROOT, ".k07\\Sub", "", REG_SZ, Sz("x"));
     SetRaw(HKEY_CLASSES_ROOT, ".k20", "", REG_SZ, Sz("Lumbex"));
+    std::string taken = DumpTree(HKEY_CLASSES_ROOT, ".k05");
     Uninstall();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex.ZIP"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".k05"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".k04"));
+    EXPECT_EQ(taken, DumpTree(HKEY_CLASSES_ROOT, ".k05"));     // another program's by now
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".k07\\Sub"));     // a key with subkeys stays
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".k20"));
     DeleteTree(HKEY_CLASSES_ROOT, ".k20");
