@@ -28,11 +28,11 @@ static bool SpecialFolderPath(HWND owner, IMalloc* allocator, int csidl, char* f
         return false;
     BOOL found = SHGetPathFromIDListA(items, folder);
     allocator->Free(items);
-    if (!found || !folder[0]) {
+    if (!found || !folder[0] || !AppendBackslash(folder, MAX_PATH)) {
         folder[0] = 0;
         return false;
     }
-    return AppendBackslash(folder, MAX_PATH);
+    return true;
 }
 
 // A link whose path or target was cut to fit is never saved.
