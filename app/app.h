@@ -13,6 +13,9 @@ extern HFONT BoldFont;
 extern BYTE SilentMode;
 
 void StartUp(HINSTANCE instance);
+// BoldFont becomes the window's own font in bold, so that it scales with the
+// display as the window's text does. Released by CleanUp.
+void MakeBoldFont(HWND window);
 void DispatchCommandTail(const char* tail);
 void CleanUp();
 // Frees a loaded language module; texts come from the own image afterwards.
