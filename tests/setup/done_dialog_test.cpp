@@ -150,9 +150,10 @@ TEST_F(DoneDialog, PriceListTriesNotepadThenWriteAndNothingWithoutTheForm)
         ClickButton(done, IDC_PRICELIST);
         EXPECT_TRUE(Eventually([&] { return Recorded("notepad.exe").size() == 1; }));
 
-        // A notepad that cannot start: write gets the form.
-        DeleteFileA(InFolder("notepad.exe").c_str());
-        WriteBytes(InFolder("notepad.exe"), "not a program");
+        // A notepad that cannot start: write gets the form. The stand-in
+        // may still be running after it has recorded its command line.
+        EXPECT_TRUE(Eventually([&] { return DeleteFileA(InFolder("notepad.exe").c_str()) != 0; }));
+        EXPECT_TRUE(WriteBytes(InFolder("notepad.exe"), "not a program"));
         ClickButton(done, IDC_PRICELIST);
         EXPECT_TRUE(Eventually([&] { return Recorded("write.exe").size() == 1; }));
 
