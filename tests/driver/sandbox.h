@@ -57,6 +57,8 @@ std::string RegText(HKEY root, const std::string& path, const std::string& name)
 DWORD RegType(HKEY root, const std::string& path, const std::string& name);
 std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
 void DeleteTree(HKEY root, const std::string& path);
+// A missing key or value is passed over.
+void DeleteValue(HKEY root, const std::string& path, const std::string& name);
 // Deletes the key if it holds nothing, then each key above it left so, up
 // to the first that holds something; a missing key is passed over.
 void DeleteEmptyKeys(HKEY root, const std::string& path);

@@ -104,36 +104,19 @@ TEST_F(DoneDialog, TheThankYouLineScalesWithTheDisplay)
     });
 
     const char* desktop = "Control Panel\\Desktop";
-    struct Restore {
-        bool had = ValueExists(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
-        std::string value = RegRaw(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels");
-        ~Restore()
-        {
-            HKEY key;
-            if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_WRITE, &key))
-                return;
-            if (had)
-                RegSetValueExA(key, "LogPixels", 0, REG_DWORD, (const BYTE*)value.data(),
-                               (DWORD)value.size());
-            else
-                RegDeleteValueA(key, "LogPixels");
-            RegCloseKey(key);
-        }
-    } restore;
+    std::string saved = RegRaw(HKEY_CURRENT_USER, desktop, "LogPixels");
     DWORD dpi = 144;
     SetRaw(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, std::string((char*)&dpi, 4));
     std::string report = MakeSandbox("scaled done dialog") + "\\report.xml";
-    HANDLE child = StartProgramWith(std::string(GetCommandLineA()) +
-                                        " --gtest_also_run_disabled_tests"
-                                        " --gtest_filter=DoneDialog.DISABLED_ThanksAtOneHundredFiftyPercent"
-                                        " --gtest_output=xml:\"" + report + "\"",
-                                    "C:\\", {});
-    RunResult run = WaitProgram(child, GetTickCount(), 60000);
-    if (child) {
-        if (!run.finished)
-            TerminateProcess(child, 1);
-        CloseHandle(child);
-    }
+    RunResult run = RunProgram(std::string(GetCommandLineA()) +
+                                   " --gtest_also_run_disabled_tests"
+                                   " --gtest_filter=DoneDialog.DISABLED_ThanksAtOneHundredFiftyPercent"
+                                   " --gtest_output=xml:\"" + report + "\"",
+                               "C:\\", 60000);
+    if (saved == "<missing>")
+        DeleteValue(HKEY_CURRENT_USER, desktop, "LogPixels");
+    else
+        SetRaw(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, saved);
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(0u, run.exitCode);
     std::string xml = ReadBytes(report);

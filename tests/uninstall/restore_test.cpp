@@ -330,12 +330,8 @@ void RemoveBystanders()
     DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product");
     DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2");
     DeleteTree(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe");
-    HKEY approved;
-    if (!RegOpenKeyExA(HKEY_LOCAL_MACHINE, (Windows + "Shell Extensions\\Approved").c_str(), 0,
-                       KEY_WRITE, &approved)) {
-        RegDeleteValueA(approved, "{00000000-1111-2222-3333-444444444444}");
-        RegCloseKey(approved);
-    }
+    DeleteValue(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved",
+                "{00000000-1111-2222-3333-444444444444}");
     DeleteTree(HKEY_CURRENT_USER, "Software\\LumbexOther");
 }
 
