@@ -52,9 +52,7 @@ void MakeBoldFont(HWND window)
     if (!made)
         return;
     if (BoldFont)
-        if (BoldFont)
         DeleteObject(BoldFont);
-    BoldFont = NULL;
     BoldFont = made;
 }
 
