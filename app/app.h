@@ -17,6 +17,9 @@ const int ExitDone = 0;
 const int ExitFailed = 1603;    // could not run; nothing was changed
 
 void StartUp(HINSTANCE instance);
+// BoldFont becomes the window's own font in bold, so that it scales with the
+// display as the window's text does. Released by CleanUp.
+void MakeBoldFont(HWND window);
 // Runs the one mode that the tail selects; returns the exit code.
 int DispatchCommandTail(const char* tail);
 void CleanUp();

@@ -48,9 +48,22 @@ void StartUp(HINSTANCE instance)
 
     SelectResourceModule(instance);
     AppIcon = LoadIconA(ResourceModule, "KEZICON");
-    BoldFont = CreateFontA(-12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, 0,
-                           "MS Sans Serif");
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+}
+
+void MakeBoldFont(HWND window)
+{
+    HFONT font = (HFONT)SendMessageA(window, WM_GETFONT, 0, 0);
+    LOGFONTA bold;
+    if (!font || GetObjectA(font, sizeof bold, &bold) != sizeof bold)
+        return;
+    bold.lfWeight = FW_BOLD;
+    HFONT made = CreateFontIndirectA(&bold);
+    if (!made)
+        return;
+    if (BoldFont)
+        DeleteObject(BoldFont);
+    BoldFont = made;
 }
 
 int DispatchCommandTail(const char* tail)
@@ -86,6 +99,8 @@ void ReleaseLanguageModule()
 
 void CleanUp()
 {
-    DeleteObject(BoldFont);
+    if (BoldFont)
+        DeleteObject(BoldFont);
+    BoldFont = NULL;
     ReleaseLanguageModule();
 }

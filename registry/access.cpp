@@ -139,8 +139,11 @@ bool ReadRegText(const char* key, const char* name, char* buffer, DWORD capacity
         return false;
     buffer[0] = 0;
     HKEY opened;
-    if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return true;
+    // Only a key that is not there means "nothing there"; one that cannot
+    // be read (access denied) may well hold something.
+    LONG opening = RegOpenKeyExA(RegistryRoot, key, 0, KEY_QUERY_VALUE, &opened);
+    if (opening != ERROR_SUCCESS)
+        return opening == ERROR_FILE_NOT_FOUND;
     DWORD type = REG_NONE;
     LONG status = RegQueryValueExA(opened, name, NULL, &type, NULL, NULL);
     RegCloseKey(opened);

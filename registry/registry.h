@@ -18,7 +18,7 @@ bool ReadRegString(const char* key, const char* name, char* buffer, const char* 
                    DWORD capacity);
 // A plain REG_SZ text only. True when it was read or is not there at all
 // (the buffer is then empty); false, with an empty buffer, for a value of
-// another type or one that does not fit.
+// another type, one that does not fit, or one that cannot be read.
 bool ReadRegText(const char* key, const char* name, char* buffer, DWORD capacity);
 bool ReadRegDword(const char* key, const char* name, DWORD* value, DWORD defaultValue);
 DWORD GetRegDword(const char* key, const char* name, DWORD defaultValue);

@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include <limits.h>
+
 #include "../app/app.h"
 #include "../resources/text.h"
 
@@ -61,18 +63,37 @@ LONG RemoveRegTree(const char* key)
     return DeleteRegTree(key);
 }
 
-static bool IsSameOrInside(const char* inner, const char* outer)
+// A key path folded as the registry compares names: wide, upper case, and
+// without closing backslashes. False when it does not fit.
+static bool FoldKeyPath(const char* path, WCHAR* folded, int cap, int* length)
 {
-    while (*outer) {
-        char a = *inner++, b = *outer++;
-        if (a >= 'a' && a <= 'z')
-            a = (char)(a - 'a' + 'A');
-        if (b >= 'a' && b <= 'z')
-            b = (char)(b - 'a' + 'A');
-        if (a != b)
+    int n = MultiByteToWideChar(CP_ACP, 0, path, -1, folded, cap);
+    if (n <= 0)
+        return false;
+    n--;                        // the terminator
+    CharUpperBuffW(folded, (DWORD)n);
+    while (n > 0 && folded[n - 1] == L'\\')
+        n--;
+    *length = n;
+    return true;
+}
+
+// One key is the other or lies below it; "" is the root, above every key.
+static bool Overlap(const char* a, const char* b)
+{
+    WCHAR foldedA[512];
+    WCHAR foldedB[512];
+    int lengthA;
+    int lengthB;
+    if (!FoldKeyPath(a, foldedA, 512, &lengthA) || !FoldKeyPath(b, foldedB, 512, &lengthB))
+        return true;            // cannot tell them apart: as good as the same
+    int shorter = lengthA < lengthB ? lengthA : lengthB;
+    for (int i = 0; i < shorter; i++)
+        if (foldedA[i] != foldedB[i])
             return false;
-    }
-    return *inner == 0 || *inner == '\\';
+    if (lengthA == lengthB || shorter == 0)
+        return true;
+    return (lengthA > lengthB ? foldedA : foldedB)[shorter] == L'\\';
 }
 
 static bool CopyValues(HKEY from, HKEY to)
@@ -93,13 +114,11 @@ static bool CopyValues(HKEY from, HKEY to)
     }
 }
 
-int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
-                       const char* destination)
+// Children of keys apart from each other are apart as well, so the overlap
+// is looked at once, by the caller.
+static int CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+                    const char* destination)
 {
-    // Emptying a destination that overlaps the source would destroy the source.
-    if (sourceRoot == destinationRoot &&
-        (IsSameOrInside(source, destination) || IsSameOrInside(destination, source)))
-        return 0;
     HKEY from;
     if (RegOpenKeyExA(sourceRoot, source, 0, KEY_READ, &from) != ERROR_SUCCESS)
         return 0;
@@ -107,6 +126,15 @@ int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot
     SetRegistryRoot(destinationRoot);
     DeleteRegTree(destination);
     SetRegistryRoot(savedRoot);
+    // Whatever resisted the deletion would end up mixed into the copy.
+    HKEY left;
+    LONG status = RegOpenKeyExA(destinationRoot, destination, 0, KEY_QUERY_VALUE, &left);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(left);
+    if (status != ERROR_FILE_NOT_FOUND) {
+        RegCloseKey(from);
+        return 0;
+    }
     HKEY to;
     DWORD disposition;
     if (RegCreateKeyExA(destinationRoot, destination, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE,
@@ -122,7 +150,7 @@ int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot
     for (DWORD index = 0;; index++) {
         DWORD length = sizeof name;
         FILETIME written;
-        LONG status = RegEnumKeyExA(from, index, name, &length, NULL, NULL, NULL, &written);
+        status = RegEnumKeyExA(from, index, name, &length, NULL, NULL, NULL, &written);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status != ERROR_SUCCESS ||
@@ -141,12 +169,21 @@ int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot
             break;
         }
         RegCloseKey(created);
-        if (!CopyRegTreeBetween(sourceRoot, sourceChild, destinationRoot, destinationChild))
+        if (!CopyTree(sourceRoot, sourceChild, destinationRoot, destinationChild))
             complete = false;
     }
     RegCloseKey(from);
     RegCloseKey(to);
     return complete ? 1 : 0;
+}
+
+int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+                       const char* destination)
+{
+    // Emptying a destination that overlaps the source would destroy the source.
+    if (sourceRoot == destinationRoot && Overlap(source, destination))
+        return 0;
+    return CopyTree(sourceRoot, source, destinationRoot, destination);
 }
 
 int CopyRegTree(const char* source, const char* destination)
@@ -165,9 +202,10 @@ LONG ShiftRegKeysDown(const char* pattern, int first)
     char destination[256];
     char source[256];
     int n = first;
-    if (!NumberedKey(destination, pattern, n))
+    // No number follows the largest one: the run ends there.
+    if (first == INT_MAX || !NumberedKey(destination, pattern, n))
         return ERROR_INVALID_PARAMETER;
-    for (;;) {
+    while (n < INT_MAX) {
         n++;
         if (!NumberedKey(source, pattern, n) || !CopyRegTree(source, destination))
             break;

@@ -12,8 +12,8 @@ state="$build/demo"
 shots="$state/screenshots"
 rm -rf "$shots"
 mkdir -p "$shots"
-"$root/scripts/winetest.sh" up "$state"
 trap '"$root/scripts/winetest.sh" down "$state"' EXIT
+"$root/scripts/winetest.sh" up "$state"
 "$root/scripts/winetest.sh" run "$state" "$build/tests/lumbex_demo.exe" \
     "Z:$(echo "$build/Uninstall.exe" | tr / '\\')" "Z:$(echo "$shots" | tr / '\\')" \
     "Z:$(echo "$build/tests/fixtures" | tr / '\\')"

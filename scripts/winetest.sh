@@ -27,7 +27,13 @@ start_display() {
     exec 3>&-
     i=0
     while [ ! -s "$state/display.tmp" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
-    [ -s "$state/display.tmp" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; return 1; }
+    if [ ! -s "$state/display.tmp" ]; then
+        echo "Xvfb did not start" >&2
+        cat "$state/xvfb.log" >&2
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+        rm -f "$state/xvfb.pid"
+        return 1
+    fi
     echo ":$(head -n1 "$state/display.tmp")" >"$state/display"
     rm -f "$state/display.tmp"
 }
@@ -36,7 +42,14 @@ case "$cmd" in
 up)
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "booting wine prefix $WINEPREFIX"
-        DISPLAY= wineboot -i </dev/null >"$state/boot.log" 2>&1
+        if ! DISPLAY= wineboot -i </dev/null >"$state/boot.log" 2>&1; then
+            echo "wineboot failed; the end of $state/boot.log:" >&2
+            tail -n 20 "$state/boot.log" >&2
+            # Half a prefix would pass for a booted one next time.
+            wineserver -k 2>/dev/null
+            rm -rf "$WINEPREFIX"
+            exit 1
+        fi
         # A virtual desktop: wine draws window frames itself, so that
         # screenshots show captions although Xvfb runs no window manager.
         DISPLAY= wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \

@@ -90,17 +90,30 @@ bool IsOwnShellNew(const ArchiveType& type)
     return same;
 }
 
+// Takes a New-menu entry aside whole, or nothing of it: a part would come
+// back at uninstall in place of whatever is there by then.
+static bool KeepAside(const char* key, const char* saved)
+{
+    if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1)
+        return true;
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    RemoveRegTree(saved);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    return false;
+}
+
 // Keeps the extension's New-menu entry as it is now, whatever it holds: even
 // one just like the archiver's belongs to the program that made it. Without
 // one, an entry kept from an earlier owner is stale. False when the entry
 // could not be kept whole.
-static bool KeepShellNew(const ArchiveType& type, const char* saved)
+static bool KeepShellNew(const ArchiveType& type)
 {
     char key[80];
-    if (!ShellNewKey(key, sizeof key, type))
+    char saved[96];
+    if (!ShellNewKey(key, sizeof key, type) || !SavedShellNewKey(saved, sizeof saved, type))
         return false;
     if (RegKeyExists(key))
-        return CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1;
+        return KeepAside(key, saved);
     SetRegistryRoot(HKEY_CURRENT_USER);
     RemoveRegTree(saved);
     SetRegistryRoot(HKEY_CLASSES_ROOT);
@@ -108,13 +121,16 @@ static bool KeepShellNew(const ArchiveType& type, const char* saved)
 }
 
 // Keeps what the extension meant before, for the uninstaller to give back.
-// False when that cannot be kept: the extension is then left alone.
-static bool SavePreviousType(const ArchiveType& type)
+// False when that cannot be kept: the extension is then left alone. The
+// New-menu entry matters only where the template replaces it: shellNewKept
+// tells whether that may happen.
+static bool SavePreviousType(const ArchiveType& type, bool* shellNewKept)
 {
+    *shellNewKept = true;
     char previousType[512];
     char previousContent[512];
-    // A value that could not be given back as it was (not a plain text, or
-    // too long) leaves the extension alone.
+    // A value that could not be given back as it was (not a plain text, too
+    // long, or not readable) leaves the extension alone.
     if (!ReadRegText(type.extension, "", previousType, sizeof previousType) ||
         !ReadRegText(type.extension, "Content Type", previousContent, sizeof previousContent))
         return false;
@@ -122,10 +138,9 @@ static bool SavePreviousType(const ArchiveType& type)
     if (IsOwnProgId(previousType))
         return true;
     char key[80];
-    char saved[96];
-    if (!SettingsKey(key, sizeof key, type) || !SavedShellNewKey(saved, sizeof saved, type) ||
-        !KeepShellNew(type, saved))
+    if (!SettingsKey(key, sizeof key, type))
         return false;
+    *shellNewKept = KeepShellNew(type);
     SetRegistryRoot(HKEY_CURRENT_USER);
     WriteRegString(key, "Type", previousType);
     WriteRegString(key, "Content", previousContent);
@@ -141,16 +156,7 @@ static bool SaveForeignShellNew(const ArchiveType& type, const char* key)
     if (!RegKeyExists(key) || IsOwnShellNew(type))
         return true;
     char saved[96];
-    if (!SavedShellNewKey(saved, sizeof saved, type))
-        return false;
-    if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1)
-        return true;
-    // Nothing is replaced then, so nothing may stay kept: a part of the entry
-    // would come back at uninstall in place of whatever is there by then.
-    SetRegistryRoot(HKEY_CURRENT_USER);
-    RemoveRegTree(saved);
-    SetRegistryRoot(HKEY_CLASSES_ROOT);
-    return false;
+    return SavedShellNewKey(saved, sizeof saved, type) && KeepAside(key, saved);
 }
 
 static void WriteShellNew(const ArchiveType& type, const BYTE* data, DWORD size)
@@ -164,13 +170,15 @@ static void WriteShellNew(const ArchiveType& type, const BYTE* data, DWORD size)
 
 static void Associate(const ArchiveType& type, bool shellIntegration)
 {
-    if (!SavePreviousType(type))
+    bool shellNewKept;
+    if (!SavePreviousType(type, &shellNewKept))
         return;
     WriteRegString(type.extension, "", type.progId);
     WriteRegString(type.extension, "Content Type", type.contentType);
     BYTE data[32];
     DWORD size = OwnTemplate(type, data);
-    if (shellIntegration && size)
+    // An entry that could not be kept aside stays in place, in use.
+    if (shellIntegration && size && shellNewKept)
         WriteShellNew(type, data, size);
 }
 

@@ -71,6 +71,7 @@ static void OnInitDialog(HWND dialog, LPARAM setupWindow)
 {
     SetupWindow = (HWND)setupWindow;
     SendMessageA(dialog, WM_SETICON, ICON_BIG, (LPARAM)AppIcon);
+    MakeBoldFont(dialog);
     SendDlgItemMessageA(dialog, IDC_THANKS, WM_SETFONT, (WPARAM)BoldFont, 0);
     char folder[MAX_PATH];
     if (GetInstallFolder(folder, sizeof folder))

@@ -29,11 +29,11 @@ static bool SpecialFolderPath(HWND owner, IMalloc* allocator, int csidl, char* f
         return false;
     bool found = ItemIdListPath(items, folder, MAX_PATH);
     allocator->Free(items);
-    if (!found) {
+    if (!found || !AppendBackslash(folder, MAX_PATH)) {
         folder[0] = 0;
         return false;
     }
-    return AppendBackslash(folder, MAX_PATH);
+    return true;
 }
 
 // A link whose path or target was cut to fit is never saved.

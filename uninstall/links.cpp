@@ -41,7 +41,8 @@ static void RemoveProgramGroup(IMalloc* allocator, int folder)
     SHFILEOPSTRUCTA operation = {};
     operation.wFunc = FO_DELETE;
     operation.pFrom = path;
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+    // A group that cannot go (no rights, a file in use) is not reported.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     SHFileOperationA(&operation);
 }
 

@@ -91,11 +91,11 @@ void RestoreAssociations()
             RestoreExtension(type);
 
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    // A volume extension another program has taken over since is its own.
     char volume[32];
-    for (int n = 0; n < 20; n++) {
-        TextFormat(volume, sizeof volume, ".k%02d", n);
-        DeleteRegKey(volume);
-    }
+    for (int n = 0; n < 20; n++)
+        if (TextFormat(volume, sizeof volume, ".k%02d", n) && IsLumbexType(volume))
+            DeleteRegKey(volume);
     RemoveRegTree("Lumbex");
     RemoveRegTree("Lumbex.ZIP");
 }

@@ -30,14 +30,6 @@ TEST(StartUp, WithoutALanguageModuleEverythingComesFromTheOwnImage)
     EXPECT_EQ(32, mask.bmWidth);
     DeleteObject(icon.hbmMask);
     DeleteObject(icon.hbmColor);
-
-    ASSERT_TRUE(BoldFont != NULL);
-    LOGFONTA font;
-    ASSERT_EQ((int)sizeof font, GetObjectA(BoldFont, sizeof font, &font));
-    EXPECT_EQ(-12, font.lfHeight);
-    EXPECT_EQ(FW_BOLD, font.lfWeight);
-    EXPECT_EQ(ANSI_CHARSET, font.lfCharSet);
-    EXPECT_STREQ("MS Sans Serif", font.lfFaceName);
     CleanUp();
 }
 

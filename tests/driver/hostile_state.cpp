@@ -85,12 +85,7 @@ void RemoveBystanders()
     for (const Key& key : OthersKeys())
         DeleteTree(key.root, key.path);
     DeleteEmptyKeys(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers");
-    HKEY approved;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Approved.c_str(), 0, KEY_SET_VALUE, &approved) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueA(approved, OtherClass);
-        RegCloseKey(approved);
-    }
+    DeleteValue(HKEY_LOCAL_MACHINE, Approved, OtherClass);
     RemoveTreeLong(HostileRoot);
     DeleteFileA(Above);
     DeleteFileA(AtRoot);

@@ -175,10 +175,5 @@ void RemoveSetupRegistry()
     }
     DeleteTree(HKEY_LOCAL_MACHINE, UninstallKey);
     DeleteTree(HKEY_LOCAL_MACHINE, AppPathKey);
-    HKEY approved;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ApprovedKey, 0, KEY_SET_VALUE, &approved) ==
-        ERROR_SUCCESS) {
-        RegDeleteValueA(approved, ClassId);
-        RegCloseKey(approved);
-    }
+    DeleteValue(HKEY_LOCAL_MACHINE, ApprovedKey, ClassId);
 }

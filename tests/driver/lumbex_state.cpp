@@ -34,12 +34,7 @@ void ResetArchiverRegistry()
     DeleteTree(HKEY_LOCAL_MACHINE, windows + "Uninstall\\Lumbex archiver");
     DeleteTree(HKEY_LOCAL_MACHINE, windows + "App Paths\\Lumbex.exe");
     DeleteTree(HKEY_LOCAL_MACHINE, windows + "App Paths\\Lumbex95.exe");
-    HKEY approved;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (windows + "Shell Extensions\\Approved").c_str(), 0,
-                      KEY_WRITE, &approved) == ERROR_SUCCESS) {
-        RegDeleteValueA(approved, clsid);
-        RegCloseKey(approved);
-    }
+    DeleteValue(HKEY_LOCAL_MACHINE, windows + "Shell Extensions\\Approved", clsid);
 }
 
 unsigned HeaderCrc(const std::string& bytes)

@@ -1,5 +1,6 @@
 #include "driver/sandbox.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -256,6 +257,15 @@ void DeleteTree(HKEY root, const std::string& path)
     RegDeleteKeyA(root, path.c_str());
 }
 
+void DeleteValue(HKEY root, const std::string& path, const std::string& name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, name.c_str());
+    RegCloseKey(key);
+}
+
 void DeleteEmptyKeys(HKEY root, const std::string& path)
 {
     for (std::string key = path; !key.empty();) {
@@ -432,4 +442,25 @@ bool RemoveOnHost(const std::string& path)
         return false;
     StartOnHost("rm", "-rf \"" + host + "\"");
     return Within(10000, Listed, path, false);
+}
+
+bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights)
+{
+    char text[64];
+    if (rights)
+        wsprintfA(text, "D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", rights);
+    else
+        lstrcpyA(text, "D:(A;;KA;;;WD)");
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &descriptor,
+                                                              NULL))
+        return false;
+    HKEY key;
+    bool set = false;
+    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return set;
 }

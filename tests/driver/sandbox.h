@@ -66,6 +66,8 @@ std::string RegText(HKEY root, const std::string& path, const std::string& name)
 DWORD RegType(HKEY root, const std::string& path, const std::string& name);
 std::string RegRaw(HKEY root, const std::string& path, const std::string& name);
 void DeleteTree(HKEY root, const std::string& path);
+// A missing key or value is passed over.
+void DeleteValue(HKEY root, const std::string& path, const std::string& name);
 // Deletes the key if it holds nothing, then each key above it left so, up
 // to the first that holds something; a missing key is passed over.
 void DeleteEmptyKeys(HKEY root, const std::string& path);
@@ -79,5 +81,8 @@ std::string RegistryLine(HKEY root, const std::string& path, const std::string& 
 std::string DumpTree(HKEY root, const std::string& path);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes);
+// Denies everyone these rights on an existing key, allowing all others, as
+// a locked-down machine may; 0 allows everything again.
+bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights);
 
 #endif

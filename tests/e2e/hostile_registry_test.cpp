@@ -137,8 +137,8 @@ Names ExtensionTrees()
 // given back whole (not a text, 513 bytes and more) leave their extension
 // alone; those that fit (511 characters, no terminator) are saved, and the
 // uninstaller gives them back. An extension whose New-menu entry is too big
-// to be kept aside whole is left alone as well. Each round: setup by one
-// build, uninstall by the other.
+// to be kept aside whole is still taken over, the entry left in place. Each
+// round: setup by one build, uninstall by the other.
 TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
@@ -223,12 +223,16 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     SetRaw(classes, ".lzh", "Content Type", REG_BINARY, "application/x-lzh");
     SetRaw(user, Setting("Links"), "Programs", REG_DWORD, Dword(0));
     before = ExtensionTrees();
+    std::string zipEntry = DumpTree(classes, ".zip\\ShellNew");
 
     SilentSetup(builds[0], folders[1]);
 
-    for (int row : {0, 1, 3, 4})
+    for (int row : {0, 3, 4})
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
+    EXPECT_EQ(Quoted("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
+    EXPECT_EQ(zipEntry, DumpTree(classes, ".zip\\ShellNew"));
+    EXPECT_EQ(Quoted("Type", "Old.zip"), RegistryLine(user, Setting(".zip"), "Type"));
     EXPECT_EQ(Quoted("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
     EXPECT_EQ(Quoted("Content", std::string(511, 'c')),
               RegistryLine(user, Setting(".cab"), "Content"));

@@ -144,13 +144,8 @@ void Place(const std::vector<RegistryItem>& items)
 
 void Remove(const std::vector<RegistryItem>& items)
 {
-    for (const RegistryItem& item : items) {
-        HKEY key;
-        if (RegOpenKeyExA(item.root, item.key.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            continue;
-        RegDeleteValueA(key, item.name.c_str());
-        RegCloseKey(key);
-    }
+    for (const RegistryItem& item : items)
+        DeleteValue(item.root, item.key, item.name);
     // Deepest keys first, and only those left empty: the shared keys above stay.
     for (auto item = items.rbegin(); item != items.rend(); ++item)
         DeleteEmptyKeys(item->root, item->key);

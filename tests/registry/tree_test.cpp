@@ -208,8 +208,37 @@ TEST_F(Tree, CopyRefusesMissingSourcesOverlapsAndReportsIncompleteCopies)
     EXPECT_EQ("x", RegText(HKEY_CURRENT_USER, Key("Src\\Inner"), "V"));
     EXPECT_EQ(1, CopyRegTree(Key("Src").c_str(), Key("Src2").c_str()));
 
+    // Names compare as the registry compares them, beyond ASCII too (the
+    // letters are A and a with diaeresis in the test's code page 1252).
+    Make("\xC4\\Inner");
+    ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("\xE4\\INNER")));
+    EXPECT_EQ(0, CopyRegTree(Key("\xC4").c_str(), Key("\xE4\\inner\\Deeper").c_str()));
+    EXPECT_EQ(0, CopyRegTree(Key("Src\\").c_str(), Key("Src\\Inner").c_str()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("\xC4\\Inner\\Deeper")));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Src\\Inner\\Inner")));
+
+    // "" is the root itself, which holds every key.
+    Make("Root\\Inside");
+    HKEY root;
+    ASSERT_EQ(0, RegOpenKeyExA(HKEY_CURRENT_USER, Key("Root").c_str(), 0, KEY_ALL_ACCESS, &root));
+    SetRegistryRoot(root);
+    EXPECT_EQ(0, CopyRegTree("", "Copy"));
+    EXPECT_EQ(0, CopyRegTree("Inside", ""));
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    RegCloseKey(root);
+    EXPECT_EQ((Names{"Inside"}), Children("Root"));
+
     SetRaw(HKEY_CURRENT_USER, Key("Big"), "Huge", REG_BINARY, std::string(1001, 'h'));
     EXPECT_EQ(0, CopyRegTree(Key("Big").c_str(), Key("BigCopy").c_str()));
+
+    // A destination that cannot be emptied: a key below it that may not be
+    // looked into stays, and would mix with the copy.
+    Make("Locked\\Sealed\\Inner");
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, Key("Locked\\Sealed"), KEY_ENUMERATE_SUB_KEYS));
+    int copied = CopyRegTree(Key("Src").c_str(), Key("Locked").c_str());
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, Key("Locked\\Sealed"), 0));
+    EXPECT_EQ(0, copied);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("Locked\\Sealed\\Inner")));
 }
 
 TEST_F(Tree, ShiftingDownMovesEachKeyOneNumberLower)
@@ -232,6 +261,17 @@ TEST_F(Tree, ShiftingDownMovesEachKeyOneNumberLower)
 
     EXPECT_NE(0, ShiftRegKeysDown(Key("M\\%s").c_str(), 7));     // not a number pattern
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("M\\7")));
+
+    // The run ends at the largest number; nothing wraps round to the lowest.
+    Make("X\\2147483646", "below");
+    Make("X\\2147483647", "largest");
+    Make("X\\-2147483648", "lowest");
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, ShiftRegKeysDown(Key("X\\%d").c_str(), 2147483647));
+    EXPECT_EQ("largest", RegText(HKEY_CURRENT_USER, Key("X\\2147483647"), "V"));
+    ShiftRegKeysDown(Key("X\\%d").c_str(), 2147483646);
+    EXPECT_EQ("largest", RegText(HKEY_CURRENT_USER, Key("X\\2147483646"), "V"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("X\\2147483647")));
+    EXPECT_EQ("lowest", RegText(HKEY_CURRENT_USER, Key("X\\-2147483648"), "V"));
 }
 
 TEST_F(Tree, ShiftingNeverDeletesWhatWasNotCopied)

@@ -132,17 +132,21 @@ TEST_F(Associations, ATypeThatCouldNotBeGivenBackIsNotTakenOver)
     SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_DWORD, std::string("\1\0\0\0", 4));
     SetRaw(HKEY_CLASSES_ROOT, ".arj", "Content Type", REG_BINARY, "abc");
     SetRaw(HKEY_CLASSES_ROOT, ".lzh", "", REG_SZ, Sz(std::string(511, 'l')));   // just fits
+    SetRaw(HKEY_CLASSES_ROOT, ".kez", "", REG_SZ, Sz("KezTool"));
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".kez", KEY_QUERY_VALUE));     // unreadable
     std::string zip = DumpTree(HKEY_CLASSES_ROOT, ".zip");
     std::string cab = DumpTree(HKEY_CLASSES_ROOT, ".cab");
     std::string arj = DumpTree(HKEY_CLASSES_ROOT, ".arj");
     Run(OpenOptionsDialogWithDefaults());
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".kez", 0));
+    EXPECT_EQ("KezTool", Class(".kez"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(Settings) + ".kez", "Type"));
     EXPECT_EQ(zip, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
     EXPECT_EQ(cab, DumpTree(HKEY_CLASSES_ROOT, ".cab"));
     EXPECT_EQ(arj, DumpTree(HKEY_CLASSES_ROOT, ".arj"));
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(Settings) + ".zip", "Type"));
     EXPECT_EQ("Lumbex", Class(".lzh"));
     EXPECT_EQ(std::string(511, 'l'), RegText(HKEY_CURRENT_USER, std::string(Settings) + ".lzh", "Type"));
-    EXPECT_EQ("Lumbex", Class(".kez"));
 }
 
 TEST_F(Associations, NoBoxTickedStoresTheChoicesAndTheProgIdsOnly)

@@ -66,6 +66,63 @@ TEST_F(DoneDialog, ShowsTheFolderHidesSetupAndStartsTheArchiverQuoted)
     CloseOptionsDialog(setup);
 }
 
+// The thank-you line in the dialog's own font, made bold: as tall as the
+// dialog's text at any scale of the display.
+void ExpectThanksInTheDialogsFont(HWND done)
+{
+    LOGFONTA own = {};
+    LOGFONTA thanks = {};
+    HFONT ownFont = (HFONT)SendMessageA(done, WM_GETFONT, 0, 0);
+    HFONT thanksFont = (HFONT)SendDlgItemMessageA(done, IDC_THANKS, WM_GETFONT, 0, 0);
+    ASSERT_EQ((int)sizeof own, GetObjectA(ownFont, sizeof own, &own));
+    ASSERT_EQ((int)sizeof thanks, GetObjectA(thanksFont, sizeof thanks, &thanks));
+    EXPECT_EQ(own.lfHeight, thanks.lfHeight);
+    EXPECT_STREQ(own.lfFaceName, thanks.lfFaceName);
+    EXPECT_EQ(FW_BOLD, thanks.lfWeight);
+    EXPECT_NE(FW_BOLD, own.lfWeight);
+}
+
+// Run only by the next test, in a process of its own at 150 %.
+TEST_F(DoneDialog, DISABLED_ThanksAtOneHundredFiftyPercent)
+{
+    HDC screen = GetDC(NULL);
+    EXPECT_EQ(144, GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(NULL, screen);
+    RunDialog(NULL, [&](HWND done) {
+        ExpectThanksInTheDialogsFont(done);
+        ClickButton(done, IDOK);
+    });
+}
+
+// The display's scale is read once when a process starts: this program runs
+// again, with the scale set to 150 % meanwhile.
+TEST_F(DoneDialog, TheThankYouLineScalesWithTheDisplay)
+{
+    RunDialog(NULL, [&](HWND done) {
+        ExpectThanksInTheDialogsFont(done);
+        ClickButton(done, IDOK);
+    });
+
+    const char* desktop = "Control Panel\\Desktop";
+    std::string saved = RegRaw(HKEY_CURRENT_USER, desktop, "LogPixels");
+    DWORD dpi = 144;
+    SetRaw(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, std::string((char*)&dpi, 4));
+    std::string report = MakeSandbox("scaled done dialog") + "\\report.xml";
+    RunResult run = RunProgram(std::string(GetCommandLineA()) +
+                                   " --gtest_also_run_disabled_tests"
+                                   " --gtest_filter=DoneDialog.DISABLED_ThanksAtOneHundredFiftyPercent"
+                                   " --gtest_output=xml:\"" + report + "\"",
+                               "C:\\", 60000);
+    if (saved == "<missing>")
+        DeleteValue(HKEY_CURRENT_USER, desktop, "LogPixels");
+    else
+        SetRaw(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, saved);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
+    std::string xml = ReadBytes(report);
+    EXPECT_NE(std::string::npos, xml.find("tests=\"1\" failures=\"0\"")) << xml;
+}
+
 TEST_F(DoneDialog, PriceListTriesNotepadThenWriteAndNothingWithoutTheForm)
 {
     // Stand-ins in the current directory come before the system's programs.
@@ -76,9 +133,10 @@ TEST_F(DoneDialog, PriceListTriesNotepadThenWriteAndNothingWithoutTheForm)
         ClickButton(done, IDC_PRICELIST);
         EXPECT_TRUE(Eventually([&] { return Recorded("notepad.exe").size() == 1; }));
 
-        // A notepad that cannot start: write gets the form.
-        DeleteFileA(InFolder("notepad.exe").c_str());
-        WriteBytes(InFolder("notepad.exe"), "not a program");
+        // A notepad that cannot start: write gets the form. The stand-in
+        // may still be running after it has recorded its command line.
+        EXPECT_TRUE(Eventually([&] { return DeleteFileA(InFolder("notepad.exe").c_str()) != 0; }));
+        EXPECT_TRUE(WriteBytes(InFolder("notepad.exe"), "not a program"));
         ClickButton(done, IDC_PRICELIST);
         EXPECT_TRUE(Eventually([&] { return Recorded("write.exe").size() == 1; }));
 

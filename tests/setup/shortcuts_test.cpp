@@ -162,57 +162,76 @@ TEST_F(Shortcuts, TargetsThatWouldNotFitAreNotLinked)
     ExpectLink(Group() + "\\Console KEZ manual.lnk", longFolder + "\\Kez.txt");
 }
 
-// The desktop moved to a folder that is gone, or to one so deep that the
-// link's own path would not fit: no link anywhere, and none in the current
-// directory either (where an unchecked empty folder path would put it).
-class MovedDesktop : public Shortcuts {
+// The desktop or the Programs folder moved to a folder that is gone, or to
+// one so deep that the link's or group's own path would not fit: nothing is
+// made there, nor in the current directory (where an unchecked empty folder
+// path would put it).
+class MovedFolders : public Shortcuts {
 protected:
     void SetUp() override
     {
         Shortcuts::SetUp();
-        previous = RegText(HKEY_CURRENT_USER, Folders, "Desktop");
+        for (const char* name : Names)
+            previous.push_back(RegText(HKEY_CURRENT_USER, Folders, name));
     }
     void TearDown() override
     {
-        SetRaw(HKEY_CURRENT_USER, Folders, "Desktop", REG_EXPAND_SZ, previous + '\0');
+        for (size_t i = 0; i < previous.size(); i++)
+            MoveFolder(Names[i], previous[i]);
         Shortcuts::TearDown();
     }
-    void MoveDesktop(const std::string& desktop)
+    void MoveFolder(const char* name, const std::string& path)
     {
-        SetRaw(HKEY_CURRENT_USER, Folders, "Desktop", REG_EXPAND_SZ, desktop + '\0');
+        SetRaw(HKEY_CURRENT_USER, Folders, name, REG_EXPAND_SZ, path + '\0');
+    }
+    static int Entries(const std::string& folder)
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+        int entries = 0;
+        if (search != INVALID_HANDLE_VALUE) {
+            do
+                entries += found.cFileName[0] != '.';
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+        return entries;
     }
     const char* Folders =
         "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    std::string previous;
+    const char* Names[2] = {"Desktop", "Programs"};
+    std::vector<std::string> previous;
 };
 
-TEST_F(MovedDesktop, AMissingDesktopIsSkipped)
+TEST_F(MovedFolders, AMissingDesktopIsSkipped)
 {
-    ASSERT_NE("<missing>", previous);
-    MoveDesktop("C:\\lumbex-tests\\no such desktop");
+    ASSERT_NE("<missing>", previous[0]);
+    MoveFolder("Desktop", "C:\\lumbex-tests\\no such desktop");
     RunCreateLinks({IDC_DESKTOP, IDC_STARTMENU});
     EXPECT_FALSE(Exists(InFolder("Lumbex.lnk")));
     EXPECT_FALSE(Exists("C:\\lumbex-tests\\no such desktop\\Lumbex.lnk"));
     ExpectLink(StartMenu() + "\\Lumbex.lnk", InFolder("Lumbex.exe"));
 }
 
-TEST_F(MovedDesktop, ALinkPathThatWouldNotFitIsNotSaved)
+TEST_F(MovedFolders, APathThatWouldNotFitIsNotUsed)
 {
     std::string deep = FolderOfLength(249);     // + "\Lumbex.lnk" = 260
-    MoveDesktop(deep);
+    MoveFolder("Desktop", deep);
     ASSERT_EQ(deep, Desktop());
     RunCreateLinks({IDC_DESKTOP});
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((deep + "\\*").c_str(), &found);
-    int entries = 0;
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            entries += found.cFileName[0] != '.';
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    EXPECT_EQ(0, entries);
+    EXPECT_EQ(0, Entries(deep));
     EXPECT_FALSE(Exists(InFolder("Lumbex.lnk")));
+
+    // No room for even the backslash: no group, and none for the
+    // completion dialog to open either.
+    ASSERT_NE("<missing>", previous[1]);
+    std::string full = FolderOfLength(259);
+    MoveFolder("Programs", full);
+    ASSERT_EQ(full, ShellFolderPath(CSIDL_PROGRAMS));
+    RunCreateLinks({IDC_PROGRAMS});
+    EXPECT_STREQ("", ProgramGroupPath);
+    EXPECT_EQ(0, Entries(full));
+    ExpectGroup(CommonGroup(), folder);
 }
 
 TEST(CreateShortcut, SavesTargetAndDescriptionAndReportsFailures)

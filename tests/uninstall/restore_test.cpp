@@ -122,6 +122,24 @@ TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorBroughtBackInP
     ASSERT_TRUE(IsOwnShellNew(ArchiveTypeTable[1]));
     Uninstall();
     EXPECT_EQ("[.zip]\n  @ = REG_SZ \"WinZipper\"\n", DumpTree(HKEY_CLASSES_ROOT, ".zip"));
+
+    // Such an entry there before the type is taken over: the type is still
+    // taken, with shell integration or without, and nothing of the entry is
+    // kept aside in part.
+    for (bool shellIntegration : {false, true}) {
+        ResetArchiverRegistry();
+        SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+        SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Extra", REG_SZ, Sz("kept"));
+        SetRaw(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
+        std::string before = DumpTree(HKEY_CLASSES_ROOT, ".zip");
+        Setup(shellIntegration ? OpenOptionsDialog({5102, 5109}) : OpenOptionsDialog({5102}));
+        EXPECT_EQ("Lumbex.ZIP", Class(".zip")) << shellIntegration;
+        EXPECT_EQ(big, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << shellIntegration;
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\.zip\\ShellNew"))
+            << shellIntegration;
+        Uninstall();
+        EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << shellIntegration;
+    }
 }
 
 // Every empty ZIP archive is the same 22 bytes, so another archiver's
@@ -220,13 +238,17 @@ TEST_F(Restore, ProgIdsAndVolumeExtensionsGoWithEverythingBelowThem)
     SetRaw(HKEY_CLASSES_ROOT, "Lumbex\\shellex\\DropHandler", "", REG_SZ, Sz(Clsid));
     SetRaw(HKEY_CLASSES_ROOT, "Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" + Clsid, "", REG_SZ,
            Sz(""));
+    SetRaw(HKEY_CLASSES_ROOT, ".k04", "", REG_SZ, Sz("LUMBEX"));
     SetRaw(HKEY_CLASSES_ROOT, ".k05", "", REG_SZ, Sz("SomethingElse"));
+    SetRaw(HKEY_CLASSES_ROOT, ".k07", "", REG_SZ, Sz("Lumbex"));
     SetRaw(HKEY_CLASSES_ROOT, ".k07\\Sub", "", REG_SZ, Sz("x"));
     SetRaw(HKEY_CLASSES_ROOT, ".k20", "", REG_SZ, Sz("Lumbex"));
+    std::string taken = DumpTree(HKEY_CLASSES_ROOT, ".k05");
     Uninstall();
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex.ZIP"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".k05"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".k04"));
+    EXPECT_EQ(taken, DumpTree(HKEY_CLASSES_ROOT, ".k05"));     // another program's by now
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".k07\\Sub"));     // a key with subkeys stays
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, ".k20"));
     DeleteTree(HKEY_CLASSES_ROOT, ".k20");
@@ -308,12 +330,8 @@ void RemoveBystanders()
     DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product");
     DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2");
     DeleteTree(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe");
-    HKEY approved;
-    if (!RegOpenKeyExA(HKEY_LOCAL_MACHINE, (Windows + "Shell Extensions\\Approved").c_str(), 0,
-                       KEY_WRITE, &approved)) {
-        RegDeleteValueA(approved, "{00000000-1111-2222-3333-444444444444}");
-        RegCloseKey(approved);
-    }
+    DeleteValue(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved",
+                "{00000000-1111-2222-3333-444444444444}");
     DeleteTree(HKEY_CURRENT_USER, "Software\\LumbexOther");
 }
 
