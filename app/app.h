@@ -12,8 +12,10 @@ extern HICON AppIcon;
 extern HFONT BoldFont;
 extern BYTE SilentMode;
 
-// Exit codes as installers and deployment tools read them.
+// Exit codes as installers and deployment tools read them (those of
+// Windows Installer).
 const int ExitDone = 0;
+const int ExitDeclined = 1602;  // the user answered No; nothing was changed
 const int ExitFailed = 1603;    // could not run; nothing was changed
 
 void StartUp(HINSTANCE instance);

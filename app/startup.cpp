@@ -7,6 +7,44 @@
 #include "../uninstall/uninstall.h"
 #include "switches.h"
 
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+#ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
+#define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
+#endif
+
+typedef BOOL(WINAPI* DefaultDirectoriesFunction)(DWORD);
+typedef BOOL(WINAPI* DllDirectoryFunction)(LPCSTR);
+
+// The uninstaller may run elevated or as the system account, and an install
+// folder outside the system's program folders is often writable by every
+// user: libraries that the system loads on demand come from the system
+// folder only, never from the tool's folder or the current one. Looked up
+// here, since older systems lack both calls.
+static void RestrictLibrarySearch()
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    DefaultDirectoriesFunction defaultDirectories =
+        (DefaultDirectoriesFunction)(void*)GetProcAddress(kernel, "SetDefaultDllDirectories");
+    if (defaultDirectories)
+        defaultDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    DllDirectoryFunction dllDirectory =
+        (DllDirectoryFunction)(void*)GetProcAddress(kernel, "SetDllDirectoryA");
+    if (dllDirectory)
+        dllDirectory("");
+}
+
+// Mapped for its resources only, so that no code of it ever runs.
+static HMODULE LoadLanguageModule(const char* path)
+{
+    HMODULE module =
+        LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+        module = LoadLibraryExA(path, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    return module;
+}
+
 // Own resources unless a language module sits beside the executable.
 static void SelectResourceModule(HINSTANCE instance)
 {
@@ -16,7 +54,7 @@ static void SelectResourceModule(HINSTANCE instance)
     if (OwnExecutablePath(path, sizeof path)) {
         char* name = FileNamePart(path);
         if (TextCopy(name, sizeof path - (size_t)(name - path), "kezlng.dll"))
-            module = LoadLibraryA(path);
+            module = LoadLanguageModule(path);
     }
     if (module) {
         ResourceModule = module;
@@ -39,6 +77,7 @@ static void ReadCodePage()
 
 void StartUp(HINSTANCE instance)
 {
+    RestrictLibrarySearch();
     OwnInstance = instance;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
@@ -66,6 +105,24 @@ void MakeBoldFont(HWND window)
     BoldFont = made;
 }
 
+// The uninstall switch tells how the run went; the run without a switch,
+// which the list of removable programs has always started, ends with 0
+// unless it refused a folder that it cannot name.
+static int UninstallExitCode(UninstallResult result, bool bySwitch)
+{
+    switch (result) {
+    case UninstallDone:
+        return ExitDone;
+    case UninstallDeclined:
+        return bySwitch ? ExitDeclined : ExitDone;
+    case UninstallNotStarted:
+        return bySwitch ? ExitFailed : ExitDone;
+    case UninstallRefused:
+        return ExitFailed;
+    }
+    return ExitFailed;
+}
+
 int DispatchCommandTail(const char* tail)
 {
     CommandChoice choice = ParseCommandTail(tail);
@@ -73,7 +130,9 @@ int DispatchCommandTail(const char* tail)
         SilentMode = 1;
     switch (choice.mode) {
     case ModeUninstall:
-        return RunUninstall();
+        return UninstallExitCode(RunUninstall(), false);
+    case ModeUninstallSwitch:
+        return UninstallExitCode(RunUninstall(), true);
     case ModeSetup:
         return RunSetupMode();
     case ModeWait:

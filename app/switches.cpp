@@ -26,6 +26,8 @@ CommandChoice ParseCommandTail(const char* tail)
     }
     if (TextStartsNoCase(position, "/setup"))
         choice.mode = ModeSetup;
+    else if (TextStartsNoCase(position, "/uninstall"))
+        choice.mode = ModeUninstallSwitch;
     else if (TextStartsNoCase(position, "/wait"))
         choice.mode = ModeWait;
     else if (TextStartsNoCase(position, "/warning"))

@@ -4,6 +4,7 @@
 
 enum RunMode {
     ModeUninstall,      // no "/" anywhere in the tail
+    ModeUninstallSwitch, // "/uninstall...": the same, with exit codes that tell how it went
     ModeSetup,          // "/setup..."
     ModeWait,           // "/wait..."
     ModeWarning,        // "/warning..."

@@ -122,3 +122,21 @@ void ShownExecutableFolder(char* out, size_t cap)
     if (name > out)
         name[-1] = 0;
 }
+
+bool SystemFilePath(char* out, size_t cap, const char* name)
+{
+    if (cap == 0)
+        return false;
+    UINT length = GetSystemDirectoryA(out, (UINT)cap);
+    if (length == 0 || length >= cap || !AppendBackslash(out, cap) || !TextAppend(out, cap, name)) {
+        out[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+HMODULE LoadSystemLibrary(const char* name)
+{
+    char path[MAX_PATH];
+    return SystemFilePath(path, sizeof path, name) ? LoadLibraryA(path) : NULL;
+}

@@ -23,6 +23,12 @@ bool CurrentFolderPath(char* out, size_t cap);
 bool TempFolderPath(char* out, size_t cap);     // ends in a backslash
 bool ItemIdListPath(LPCITEMIDLIST items, char* out, size_t cap);
 
+// A file in the system folder by its full path, so that no search finds a
+// planted copy first; false when it does not fit.
+bool SystemFilePath(char* out, size_t cap, const char* name);
+// A library of the system folder that the tool loads when it needs it.
+HMODULE LoadSystemLibrary(const char* name);
+
 // For messages only: the path as the ANSI functions give it, look-alike
 // letters and all.
 void ShownExecutableFolder(char* out, size_t cap);

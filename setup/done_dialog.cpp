@@ -3,10 +3,11 @@
 #include <shellapi.h>
 
 #include "../app/app.h"
+#include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 
-static const char HomePage[] = "http://www.lumbex.example/";
+const char HomePage[] = "http://www.lumbex.example/";
 
 // The options dialog, hidden whenever this dialog paints.
 static HWND SetupWindow;
@@ -42,20 +43,27 @@ static void ViewLicense()
         OpenForViewing(path);
 }
 
-static void ShowPriceList()
+// A viewer of the system's, by its full path: searched for by its name, a
+// program of that name beside the tool would come first.
+static bool RunViewer(const char* program, const char* document, const char* folder)
 {
     char path[MAX_PATH];
     char command[512];
+    return SystemFilePath(path, sizeof path, program) &&
+           TextFormat(command, sizeof command, "\"%s\" \"%s\"", path, document) &&
+           RunCommand(command, folder);
+}
+
+static void ShowPriceList()
+{
+    char path[MAX_PATH];
     char viewer[MAX_PATH];
     if (!InstallFilePath(path, sizeof path, "register.frm") ||
         GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES ||
         !ViewerFolder(viewer, sizeof viewer))
         return;
-    if (TextFormat(command, sizeof command, "notepad \"%s\"", path) &&
-        RunCommand(command, viewer))
-        return;
-    if (TextFormat(command, sizeof command, "write \"%s\"", path))
-        RunCommand(command, viewer);
+    if (!RunViewer("notepad.exe", path, viewer))
+        RunViewer("write.exe", path, viewer);
 }
 
 // The group's window would hold whatever folder it starts in, and the

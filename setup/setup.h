@@ -34,6 +34,11 @@ INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 void WriteAssociations(HWND dialog);
 void WriteShellRegistration(HWND dialog);
 void CreateLinks(HWND dialog);
+// The entry in the list of installed programs, under the selected root.
+void WriteUninstallEntry();
+
+// The archiver's home page.
+extern const char HomePage[];
 
 HRESULT CreateShortcut(const char* target, const char* linkPath, const char* description);
 // Starts a command line as a process of its own in directory (NULL: this

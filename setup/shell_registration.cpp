@@ -31,8 +31,6 @@ static const ClassValue ShellExtensionValues[] = {
     {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID},
 };
 
-static const char UninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
 static const char AppPathKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex.exe";
 static const char ApprovedKey[] =
@@ -50,27 +48,18 @@ static void RegisterShellExtension()
         WriteRegString(value.key, value.name, value.data ? value.data : server);
 }
 
-// The uninstall command is this executable without a switch. It is quoted:
-// unquoted, a path with blanks lets the system start C:\Program.exe instead.
-static void RegisterProduct()
+// The archiver's path for the shell, and the install folder beside it.
+static void RegisterAppPath()
 {
-    WriteRegString(UninstallKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
-
     char own[MAX_PATH];
     if (OwnExecutablePath(own, sizeof own)) {
-        char command[512];
-        if (TextFormat(command, sizeof command, "\"%s\"", own))
-            WriteRegString(UninstallKey, "UninstallString", command);
         char* name = FileNamePart(own);
         if (TextCopy(name, sizeof own - (size_t)(name - own), "Lumbex.exe"))
             WriteRegString(AppPathKey, "", own);
     }
-
     char folder[MAX_PATH];
     if (GetInstallFolder(folder, sizeof folder))
         WriteRegString(AppPathKey, "Path", folder);
-
-    WriteRegString(ApprovedKey, SHELL_EXTENSION_CLSID, "Lumbex shell extension");
 }
 
 void WriteShellRegistration(HWND dialog)
@@ -78,6 +67,8 @@ void WriteShellRegistration(HWND dialog)
     if (IsDlgButtonChecked(dialog, IDC_SHELLEXT))
         RegisterShellExtension();
     SetRegistryRoot(HKEY_LOCAL_MACHINE);
-    RegisterProduct();
+    WriteUninstallEntry();
+    RegisterAppPath();
+    WriteRegString(ApprovedKey, SHELL_EXTENSION_CLSID, "Lumbex shell extension");
     SetRegistryRoot(HKEY_CLASSES_ROOT);
 }

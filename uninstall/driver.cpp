@@ -8,61 +8,62 @@
 
 static bool ConfirmUninstall()
 {
-    return MessageBoxA(NULL, LoadText(IDS_CONFIRM), LoadText(IDS_UNINSTALL_TITLE),
+    return SilentMode || MessageBoxA(NULL, LoadText(IDS_CONFIRM), LoadText(IDS_UNINSTALL_TITLE),
                        MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }
 
 static FILE* OpenListFile()
 {
     FILE* list = fopen("Uninstall.lst", "rb");
-    if (!list)
+    if (!list && !SilentMode)
         ShowTextMessage(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst", MB_ICONERROR);
     return list;
 }
 
-static int Refuse(int textId, const char* path)
+static UninstallResult Refuse(int textId, const char* path, UninstallResult result)
 {
-    ShowTextMessage(IDS_UNINSTALL_TITLE, textId, path, MB_ICONERROR);
-    return ExitFailed;
+    if (!SilentMode)
+        ShowTextMessage(IDS_UNINSTALL_TITLE, textId, path, MB_ICONERROR);
+    return result;
 }
 
 // Everything the run will name must be nameable before anything changes.
-static int CheckPaths(char* executable, size_t executableCap)
+static UninstallResult CheckPaths(char* executable, size_t executableCap)
 {
     char shown[MAX_PATH];
     if (!OwnExecutablePath(executable, executableCap)) {
         ShownExecutableFolder(shown, sizeof shown);
-        return Refuse(IDS_UNUSABLE_FOLDER, shown);
+        return Refuse(IDS_UNUSABLE_FOLDER, shown, UninstallRefused);
     }
     char temp[MAX_PATH];
     if (!TempFolderPath(temp, sizeof temp)) {
         DWORD length = GetTempPathA(sizeof shown, shown);
         shown[length < sizeof shown ? length : 0] = 0;
-        return Refuse(IDS_UNUSABLE_FOLDER, shown);
+        return Refuse(IDS_UNUSABLE_FOLDER, shown, UninstallRefused);
     }
-    return ExitDone;
+    return UninstallDone;
 }
 
-int RunUninstall()
+UninstallResult RunUninstall()
 {
     char executable[MAX_PATH];
-    int refused = CheckPaths(executable, sizeof executable);
-    if (refused != ExitDone)
-        return refused;
+    UninstallResult checked = CheckPaths(executable, sizeof executable);
+    if (checked != UninstallDone)
+        return checked;
     char folder[MAX_PATH];
     if (!InstallFolderOf(executable, folder, sizeof folder))
-        return ExitDone;
+        return UninstallNotStarted;
     // Elsewhere the list, the help index and the script's folder would all
     // name another folder's files.
     if (!SetCurrentDirectoryA(folder))
-        return Refuse(IDS_NO_INSTALL_FOLDER, folder);
+        return Refuse(IDS_NO_INSTALL_FOLDER, folder, UninstallNotStarted);
     if (!AppendBackslash(folder, sizeof folder))
-        return ExitDone;
+        return UninstallNotStarted;
     if (!ConfirmUninstall())
-        return ExitDone;
+        return UninstallDeclined;
     FILE* list = OpenListFile();
     if (!list)
-        return ExitDone;
+        return UninstallNotStarted;
 
     RestoreAssociations();
     RemoveRegistration();
@@ -78,9 +79,10 @@ int RunUninstall()
 
     // Without a script the executable stays: say so rather than nothing.
     if (!WriteRemovalScript(executable)) {
-        ShowRemovalWarning();
-        return ExitDone;
+        if (!SilentMode)
+            ShowRemovalWarning();
+        return UninstallDone;
     }
     StartRemovalScript();
-    return ExitDone;
+    return UninstallDone;
 }

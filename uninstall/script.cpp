@@ -42,7 +42,7 @@ static bool WriteScriptText(FILE* file, const char* executable, const char* fold
     for (int i = 0; i < ScriptAttempts; i++)
         if (!WritePiece(file, ScriptAttempt, e, f, s))
             return false;
-    return WritePiece(file, ScriptTail, e, f, s);
+    return WritePiece(file, SilentMode ? ScriptSilentTail : ScriptTail, e, f, s);
 }
 
 bool WriteRemovalScript(const char* executablePath)

@@ -41,6 +41,8 @@ bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, unsigned long 
     case ScriptTail:
         return TextFormat(text, cap, ":done\r\nif exist \"%s\" \"%s\" /warning\r\ndel \"%s\"", e,
                           e, s);
+    case ScriptSilentTail:
+        return TextFormat(text, cap, ":done\r\ndel \"%s\"", s);
     }
     return false;
 }

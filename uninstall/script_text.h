@@ -10,7 +10,8 @@
 enum ScriptPiece {
     ScriptFirstLine,
     ScriptAttempt,
-    ScriptTail
+    ScriptTail,
+    ScriptSilentTail        // the tail without the warning
 };
 const int ScriptAttempts = 5;
 const size_t ScriptTextCapacity = 1024;

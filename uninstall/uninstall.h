@@ -6,10 +6,18 @@
 
 #include <stdio.h>
 
+enum UninstallResult {
+    UninstallDone,          // all but the executable and its folder is gone
+    UninstallDeclined,      // the user answered No: nothing changed
+    UninstallNotStarted,    // no list file or no install folder: nothing changed
+    UninstallRefused,       // a folder that no ANSI call can name: nothing changed
+};
+
 // Asks, cleans the registry and the shortcuts, removes the listed files and
 // hands over to the removal script (which ends the process). Returns only
-// when it stopped early, with the exit code.
-int RunUninstall();
+// when it stopped early or no script could be started. With SilentMode it
+// asks nothing and shows nothing.
+UninstallResult RunUninstall();
 
 // Registry clean-up; RestoreAssociations reads what RemoveRegistration deletes.
 void RestoreAssociations();
@@ -32,6 +40,7 @@ void RemoveLinks();
 
 // Writes "Uninstall.Kez.Bat" into the temporary folder for the executable
 // and the current directory; false when no whole script could be written.
+// With SilentMode the script shows no warning when the executable survives.
 bool WriteRemovalScript(const char* executablePath);
 // Starts the script hidden and ends the process.
 void StartRemovalScript();

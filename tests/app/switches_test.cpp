@@ -41,6 +41,13 @@ TEST(CommandTail, EachTailSelectsOneModeAndTheSilentFlag)
         {"x/setup", ModeSetup, false},
         {"\"/setup\"", ModeSetup, false},     // prefix match
         {"/ss", ModeNothing, false},
+        {"/uninstall", ModeUninstallSwitch, false},
+        {"/UNINSTALL /S", ModeUninstallSwitch, true},
+        {"/uninstall/s", ModeUninstallSwitch, true},
+        {"/uninstall /s ", ModeNothing, false},
+        {"/uninstal", ModeNothing, false},
+        {"/setup /uninstall", ModeUninstallSwitch, false},
+        {"/uninstall /setup /s", ModeUninstallSwitch, true},
     };
     for (const Case& c : cases) {
         CommandChoice choice = ParseCommandTail(c.tail);

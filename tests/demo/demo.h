@@ -16,6 +16,11 @@ std::string DemoTool();     // DemoFolder\Uninstall.exe
 void DemoSetup();
 // Runs the uninstaller and shows what is left.
 void DemoUninstall();
+// The list of installed programs as wine's own "uninstaller --list" reads it.
+void ShowInstalledPrograms();
+// Sets up once more and removes everything with the entry's quiet command,
+// as a deployment tool would.
+void DemoSilentUninstall();
 // Snapshots the whole registry and drive C: before the tool is installed,
 // and shows what differs at the end.
 void DemoRoundTripBegin();

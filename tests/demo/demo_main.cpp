@@ -91,6 +91,7 @@ int main(int argc, char** argv)
     Warning();
     DemoSetup();
     DemoUninstall();
+    DemoSilentUninstall();
     DemoRoundTripEnd();
     return 0;
 }

@@ -92,6 +92,7 @@ void SilentRun()
     CloseGroupWindow();
     ShowRegistry();
     ShowShortcuts();
+    ShowInstalledPrograms();
 }
 
 void InteractiveRun()

@@ -8,6 +8,7 @@
 #include "demo/demo.h"
 #include "driver/installed_state.h"
 #include "driver/sandbox.h"
+#include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 
 namespace {
@@ -111,10 +112,56 @@ void DemoUninstall()
          std::to_string(run.exitCode));
     ShowState("right after it ended (the script waits for its \"/wait\" run):");
 
-    Show("  the script's commands, as Wine's cmd.exe echoes them:");
     for (int i = 0; i < 400 && Exists(ScriptPath()); i++)
         Sleep(50);
     Show("  the removal script finished " + std::to_string(GetTickCount() - start) +
          " ms after the start");
     ShowState("after the script:");
+}
+
+void ShowInstalledPrograms()
+{
+    Show("\nThe list of installed programs (wine's \"uninstaller --list\": key|||name):");
+    std::string listed = std::string(DemoFolder) + "\\..\\installed.txt";
+    RunProgram("cmd.exe /c uninstaller.exe --list > " + Quoted(listed), "C:\\", 20000);
+    std::string text = ReadBytes(listed);
+    DeleteFileA(listed.c_str());
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            Show("  " + line);
+    }
+}
+
+void DemoSilentUninstall()
+{
+    Show("\nUnattended: set up once more, then the entry's \"QuietUninstallString\", run as a "
+         "deployment tool runs it:");
+    CreateDirectoryA(DemoFolder, NULL);
+    if (!CopyFileA(ToolPath().c_str(), DemoTool().c_str(), FALSE) || !PlaceProduct(DemoFolder) ||
+        !WriteBytes(InFolder("Uninstall.lst"),
+                    "Lumbex.exe\r\nkezext.dll\r\nlicense.txt\r\nregister.frm\r\n")) {
+        Show("  cannot place the tool and the product");
+        return;
+    }
+    RunResult setup = RunProgram(Quoted(DemoTool()) + " /setup /s", DemoFolder, 20000);
+    CloseFolderWindows("Lumbex");
+    std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
+    std::string quiet = RegText(HKEY_LOCAL_MACHINE, key, "QuietUninstallString");
+    Show("  \"/setup /s\": exit code " + std::to_string(setup.exitCode) + "; the command: " + quiet);
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram(quiet, "C:\\");
+    RunResult run = WaitProgram(process, start, 20000);
+    if (process)
+        CloseHandle(process);
+    Show("  exit code " + std::to_string(run.exitCode) + " after " + std::to_string(run.elapsedMs) +
+         " ms, no question asked");
+    for (int i = 0; i < 400 && Exists(ScriptPath()); i++)
+        Sleep(50);
+    ShowState("after its removal script:");
 }

@@ -7,6 +7,7 @@ struct Search {
     int controlId;      // 0: any window
     const std::string* controlText;
     HWND found;
+    bool prefix;        // the caption only begins so
 };
 
 BOOL CALLBACK MatchCaption(HWND window, LPARAM data)
@@ -19,7 +20,9 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM data)
         if (!control || WindowText(control) != *search->controlText)
             return TRUE;
     }
-    if (WindowText(window) == *search->caption) {
+    std::string text = WindowText(window);
+    if (text == *search->caption ||
+        (search->prefix && text.compare(0, search->caption->size(), *search->caption) == 0)) {
         search->found = window;
         return FALSE;
     }
@@ -27,9 +30,9 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM data)
 }
 
 HWND FindShown(const std::string& caption, int controlId = 0,
-               const std::string& controlText = std::string())
+               const std::string& controlText = std::string(), bool prefix = false)
 {
-    Search search = {&caption, controlId, &controlText, NULL};
+    Search search = {&caption, controlId, &controlText, NULL, prefix};
     EnumWindows(MatchCaption, (LPARAM)&search);
     return search.found;
 }
@@ -53,6 +56,17 @@ void Pump(DWORD ms)
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs)
 {
     return WaitForDialog(caption, 0, std::string(), timeoutMs);
+}
+
+HWND WaitForWindowStarting(const std::string& prefix, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND window = FindShown(prefix, 0, std::string(), true);
+        if (window || GetTickCount() - start > timeoutMs)
+            return window;
+        Pump(20);
+    }
 }
 
 HWND WaitForDialog(const std::string& caption, int controlId, const std::string& controlText,

@@ -11,6 +11,8 @@
 
 // A visible top-level window with exactly this caption; NULL after the timeout.
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs);
+// A visible top-level window whose caption begins with prefix.
+HWND WaitForWindowStarting(const std::string& prefix, DWORD timeoutMs);
 // The same for a window that also has a child control with this id and text:
 // tells apart dialogs that share a caption.
 HWND WaitForDialog(const std::string& caption, int controlId, const std::string& controlText,

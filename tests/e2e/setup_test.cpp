@@ -129,6 +129,35 @@ std::vector<std::string> Volumes()
     return volumes;
 }
 
+DWORD FileSize(const std::string& path)
+{
+    return (DWORD)ReadBytes(path).size();
+}
+
+// The entry in the list of installed programs: sizes in KiB of the tool and
+// of the listed files that are there; the archiver's product version when
+// it has one.
+std::vector<std::string> ExpectedUninstallEntry(const std::string& folder,
+                                                const std::string& tool,
+                                                const std::string& version)
+{
+    DWORD bytes = FileSize(tool);
+    for (const char* listed : {"Lumbex.exe", "kezext.dll", "license.txt", "register.frm"})
+        bytes += FileSize(folder + "\\" + listed);
+    std::string archiver = folder + "\\Lumbex.exe";
+    std::vector<std::string> lines = {Key(UninstallKey), Text("DisplayIcon", archiver + ",0"),
+                                      Text("DisplayName", "Lumbex archiver")};
+    if (!version.empty())
+        lines.push_back(Text("DisplayVersion", version));
+    Append(&lines, {Number("EstimatedSize", (bytes + 1023) / 1024),
+                    Text("InstallLocation", folder), Number("NoModify", 1),
+                    Number("NoRepair", 1), Text("Publisher", "Lumbex"),
+                    Text("QuietUninstallString", "\"" + tool + "\" /uninstall /s"),
+                    Text("URLInfoAbout", "http://www.lumbex.example/"),
+                    Text("UninstallString", "\"" + tool + "\"")});
+    return lines;
+}
+
 class SetupMode : public testing::Test {
 protected:
     void SetUp() override
@@ -137,6 +166,11 @@ protected:
         install = MakeSandbox("setup e2e");
         ASSERT_TRUE(CopyFileA(ToolPath().c_str(), Tool().c_str(), FALSE));
         ASSERT_TRUE(PlaceProduct(install));
+        // A folder and a missing file add nothing to the size.
+        ASSERT_TRUE(WriteBytes(install + "\\Uninstall.lst",
+                               "Lumbex.exe\r\nkezext.dll\r\nlicense.txt\r\nregister.frm\r\n"
+                               "missing.txt\r\nFormats\r\n"));
+        CreateDirectoryA((install + "\\Formats").c_str(), NULL);
         // Started unquoted, "C:\lumbex-tests\setup e2e\Lumbex.exe" would run this one.
         ASSERT_TRUE(CopyFileA((install + "\\Lumbex.exe").c_str(), Decoy.c_str(), FALSE));
         DeleteFileA("C:\\lumbex-tests\\setup.log");
@@ -222,9 +256,7 @@ protected:
         }
 
         std::string toolFolder = tool.substr(0, tool.rfind('\\'));
-        EXPECT_EQ(std::vector<std::string>({Key(UninstallKey),
-                                            Text("DisplayName", "Lumbex archiver"),
-                                            Text("UninstallString", "\"" + tool + "\"")}),
+        EXPECT_EQ(ExpectedUninstallEntry(folder, tool, archiverVersion),
                   RegistryLines(HKEY_LOCAL_MACHINE, UninstallKey));
         EXPECT_EQ(std::vector<std::string>({Key(AppPathKey), Text("@", toolFolder + "\\Lumbex.exe"),
                                             Text("Path", folder)}),
@@ -259,6 +291,7 @@ protected:
     }
 
     const std::string Decoy = "C:\\lumbex-tests\\setup.exe";
+    std::string archiverVersion = "4.2.0.17";      // the stand-in's
     std::string install;
     HANDLE process = NULL;
     DWORD started = 0;
@@ -294,6 +327,9 @@ TEST_F(SetupMode, TheToolMayLieOutsideTheInstallFolder)
     std::string elsewhere = MakeSandbox("setup e2e tool");
     std::string tool = elsewhere + "\\Uninstall.exe";
     ASSERT_TRUE(CopyFileA(ToolPath().c_str(), tool.c_str(), FALSE));
+    // An archiver without a version resource: the entry shows none.
+    ASSERT_TRUE(WriteBytes(InInstall("Lumbex.exe"), "no version here"));
+    archiverVersion = "";
     RunSilent(tool, install);
     ExpectGroupOpened();
     Saved saved(5);

@@ -31,6 +31,8 @@ CommandChoice Model(const std::string& tail)
     }
     if (from.rfind("/setup", 0) == 0)
         choice.mode = ModeSetup;
+    else if (from.rfind("/uninstall", 0) == 0)
+        choice.mode = ModeUninstallSwitch;
     else if (from.rfind("/wait", 0) == 0)
         choice.mode = ModeWait;
     else if (from.rfind("/warning", 0) == 0)

@@ -88,9 +88,10 @@ void CheckScript(const std::string& e, const std::string& f, const std::string& 
     const std::string models[] = {
         (platform == 1 ? "start /wait \"" : "\"") + ee + "\" /wait\r\n",
         "del \"" + ee + "\"\r\nrd \"" + ef + "\"\r\nif not exist \"" + ee + "\" goto done\r\n",
-        ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning\r\ndel \"" + es + "\""};
+        ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning\r\ndel \"" + es + "\"",
+        ":done\r\ndel \"" + es + "\""};
     bool escapable = ee.size() < 520 && ef.size() < 520 && es.size() < 520;
-    for (int piece = 0; piece < 3; piece++) {
+    for (int piece = 0; piece < 4; piece++) {
         std::vector<char> text(cap);
         bool fit = FormatScriptPiece(text.data(), cap, (ScriptPiece)piece, platform, e.c_str(),
                                      f.c_str(), s.c_str());

@@ -123,30 +123,44 @@ TEST_F(DoneDialog, TheThankYouLineScalesWithTheDisplay)
     EXPECT_NE(std::string::npos, xml.find("tests=\"1\" failures=\"0\"")) << xml;
 }
 
-TEST_F(DoneDialog, PriceListTriesNotepadThenWriteAndNothingWithoutTheForm)
+// The system's viewers by their full paths: programs of their names in the
+// current folder never run. Without notepad, write shows the form.
+TEST_F(DoneDialog, PriceListOpensInTheSystemsNotepadThenWriteAndNothingWithoutTheForm)
 {
-    // Stand-ins in the current directory come before the system's programs.
     std::string form = InFolder("register.frm");
     ASSERT_TRUE(CopyFileA(InFolder("Lumbex.exe").c_str(), InFolder("notepad.exe").c_str(), 0));
     ASSERT_TRUE(CopyFileA(InFolder("Lumbex.exe").c_str(), InFolder("write.exe").c_str(), 0));
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    std::string notepad = std::string(system) + "\\notepad.exe";
+    std::string away = notepad + ".away";
+    bool moved = false;
     RunDialog(NULL, [&](HWND done) {
         ClickButton(done, IDC_PRICELIST);
-        EXPECT_TRUE(Eventually([&] { return Recorded("notepad.exe").size() == 1; }));
+        HWND viewer = WaitForWindowStarting("register.frm - ", 10000);
+        EXPECT_EQ("register.frm - Notepad", WindowText(viewer));
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitForNoWindow("register.frm - Notepad", 5000));
 
-        // A notepad that cannot start: write gets the form. The stand-in
-        // may still be running after it has recorded its command line.
-        EXPECT_TRUE(Eventually([&] { return DeleteFileA(InFolder("notepad.exe").c_str()) != 0; }));
-        EXPECT_TRUE(WriteBytes(InFolder("notepad.exe"), "not a program"));
+        moved = MoveFileA(notepad.c_str(), away.c_str()) != 0;
+        EXPECT_TRUE(moved);
         ClickButton(done, IDC_PRICELIST);
-        EXPECT_TRUE(Eventually([&] { return Recorded("write.exe").size() == 1; }));
+        viewer = WaitForWindowStarting("register.frm - ", 10000);
+        EXPECT_TRUE(viewer != NULL);
+        EXPECT_NE("register.frm - Notepad", WindowText(viewer));
+        PostMessageA(viewer, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(Eventually([&] { return !IsWindow(viewer); }));
 
         DeleteFileA(form.c_str());
         ClickButton(done, IDC_PRICELIST);
-        Sleep(700);
+        EXPECT_EQ(NULL, WaitForWindowStarting("register.frm - ", 700));
         ClickButton(done, IDOK);
     });
-    EXPECT_EQ(std::vector<std::string>({"notepad \"" + form + "\""}), Recorded("notepad.exe"));
-    EXPECT_EQ(std::vector<std::string>({"write \"" + form + "\""}), Recorded("write.exe"));
+    if (moved)
+        MoveFileA(away.c_str(), notepad.c_str());
+    EXPECT_TRUE(Exists(notepad));
+    EXPECT_EQ(std::vector<std::string>(), Recorded("notepad.exe"));
+    EXPECT_EQ(std::vector<std::string>(), Recorded("write.exe"));
 }
 
 TEST_F(DoneDialog, EscapeClosesLikeDoneAndOpensTheProgramGroup)

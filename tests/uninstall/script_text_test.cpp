@@ -61,6 +61,14 @@ TEST(RemovalScript, NtFamilyRunsTheToolDirectly)
     EXPECT_EQ(18, std::count(expected.begin(), expected.end(), '\n'));
 }
 
+// A silent uninstall: nobody to tell that the executable stayed.
+TEST(RemovalScript, TheSilentTailShowsNoWarning)
+{
+    char text[ScriptTextCapacity];
+    ASSERT_TRUE(FormatScriptPiece(text, sizeof text, ScriptSilentTail, 2, E, F, S));
+    EXPECT_STREQ(":done\r\ndel \"C:\\My Temp\\Uninstall.Kez.Bat\"", text);
+}
+
 TEST(RemovalScript, WindowsNinetyFiveFamilyWaitsThroughStart)
 {
     std::string script = Script(1);

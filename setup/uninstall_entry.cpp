@@ -1,0 +1,113 @@
+#include "setup.h"
+
+#include <stdio.h>
+
+#include "../registry/registry.h"
+#include "../resources/path_forms.h"
+#include "../resources/resource.h"
+#include "../resources/text.h"
+#include "../uninstall/list_line.h"
+
+static const char UninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
+
+static unsigned long long FileBytes(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+    return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+}
+
+// What the uninstaller removes, in KiB rounded up: the files that
+// "Uninstall.lst" names, and the tool itself.
+static DWORD EstimatedSize(const char* own)
+{
+    unsigned long long bytes = FileBytes(own);
+    char folder[MAX_PATH];
+    char path[MAX_PATH];
+    FILE* list = NULL;
+    if (GetInstallFolder(folder, sizeof folder) && AppendBackslash(folder, sizeof folder) &&
+        TextFormat(path, sizeof path, "%s%s", folder, "Uninstall.lst"))
+        list = fopen(path, "rb");
+    if (list) {
+        char line[ListLineCapacity];
+        while (ReadListEntry(list, line, sizeof line))
+            if (TextFormat(path, sizeof path, "%s%s", folder, line))
+                bytes += FileBytes(path);
+        fclose(list);
+    }
+    unsigned long long kib = (bytes + 1023) / 1024;
+    return kib > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)kib;
+}
+
+typedef DWORD(WINAPI* VersionSizeFunction)(LPCSTR, LPDWORD);
+typedef BOOL(WINAPI* VersionInfoFunction)(LPCSTR, DWORD, DWORD, LPVOID);
+typedef BOOL(WINAPI* VersionQueryFunction)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+// The product version in the archiver's version resource, as
+// "major.minor.build.revision"; false when it has none.
+static bool ArchiverVersion(const char* archiver, char* version, size_t cap)
+{
+    // Not imported: the system loads only its known libraries from its own
+    // folder whatever the search order, and this is none of them.
+    HMODULE library = LoadSystemLibrary("version.dll");
+    if (!library)
+        return false;
+    VersionSizeFunction size =
+        (VersionSizeFunction)(void*)GetProcAddress(library, "GetFileVersionInfoSizeA");
+    VersionInfoFunction info =
+        (VersionInfoFunction)(void*)GetProcAddress(library, "GetFileVersionInfoA");
+    VersionQueryFunction query =
+        (VersionQueryFunction)(void*)GetProcAddress(library, "VerQueryValueA");
+    BYTE data[8192];
+    DWORD handle = 0;
+    DWORD length = size && info && query ? size(archiver, &handle) : 0;
+    VS_FIXEDFILEINFO* fixed = NULL;
+    UINT fixedLength = 0;
+    bool found = length > 0 && length <= sizeof data && info(archiver, 0, length, data) &&
+                 query(data, "\\", (LPVOID*)&fixed, &fixedLength) && fixed &&
+                 fixedLength >= sizeof *fixed && fixed->dwSignature == 0xFEEF04BD &&
+                 TextFormat(version, cap, "%u.%u.%u.%u", HIWORD(fixed->dwProductVersionMS),
+                            LOWORD(fixed->dwProductVersionMS),
+                            HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
+    FreeLibrary(library);
+    return found;
+}
+
+// The entry in the list of installed programs. The commands are this
+// executable, quoted: unquoted, a path with blanks lets the system start
+// C:\Program.exe instead. A path that does not fit is left out, never cut.
+void WriteUninstallEntry()
+{
+    WriteRegString(UninstallKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
+    WriteRegString(UninstallKey, "Publisher", "Lumbex");
+    WriteRegString(UninstallKey, "URLInfoAbout", HomePage);
+    WriteRegDword(UninstallKey, "NoModify", 1);
+    WriteRegDword(UninstallKey, "NoRepair", 1);
+
+    char own[MAX_PATH];
+    char command[512];
+    if (OwnExecutablePath(own, sizeof own)) {
+        if (TextFormat(command, sizeof command, "\"%s\"", own))
+            WriteRegString(UninstallKey, "UninstallString", command);
+        if (TextFormat(command, sizeof command, "\"%s\" /uninstall /s", own))
+            WriteRegString(UninstallKey, "QuietUninstallString", command);
+        WriteRegDword(UninstallKey, "EstimatedSize", EstimatedSize(own));
+    }
+
+    char folder[MAX_PATH];
+    if (GetInstallFolder(folder, sizeof folder))
+        WriteRegString(UninstallKey, "InstallLocation", folder);
+    char archiver[MAX_PATH];
+    char version[64];
+    if (InstallFilePath(archiver, sizeof archiver, "Lumbex.exe")) {
+        if (TextFormat(command, sizeof command, "%s,0", archiver))
+            WriteRegString(UninstallKey, "DisplayIcon", command);
+        if (ArchiverVersion(archiver, version, sizeof version))
+            WriteRegString(UninstallKey, "DisplayVersion", version);
+        else
+            DeleteRegValue(UninstallKey, "DisplayVersion");
+    }
+}

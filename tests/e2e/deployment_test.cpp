@@ -1,0 +1,249 @@
+// What administrators and their tools do with the real executable: the
+// system's list of installed programs, the quiet uninstall command run as a
+// deployment tool runs it, the exit codes, and libraries planted where the
+// tool could be made to load them.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "driver/run_watch.h"
+#include "driver/sandbox.h"
+#include "driver/setup_state.h"
+#include "driver/ui_driver.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const std::string UninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
+const char* const Announced = "C:\\lumbex-tests\\announced.txt";
+const char* const Overrides = "Software\\Wine\\AppDefaults\\Uninstall.exe\\DllOverrides";
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM data)
+{
+    if (IsWindowVisible(window))
+        ((std::set<HWND>*)data)->insert(window);
+    return TRUE;
+}
+
+std::set<HWND> VisibleWindows()
+{
+    std::set<HWND> windows;
+    EnumWindows(CollectVisible, (LPARAM)&windows);
+    return windows;
+}
+
+class Deployment : public testing::Test {
+protected:
+    std::string root;
+    std::string folder;         // with a blank, as under "Program Files"
+    std::string temp;
+
+    void SetUp() override
+    {
+        ForgetSetup();
+        DeleteFileA(Announced);
+        root = MakeSandbox("deploy");
+        folder = root + "\\Lumbex Archiver";
+        temp = root + "\\temp";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+        ASSERT_TRUE(CreateDirectoryA(temp.c_str(), NULL));
+        ASSERT_TRUE(CopyFileA(ToolPath().c_str(), Tool().c_str(), FALSE));
+        ASSERT_TRUE(PlaceProduct(folder));
+        ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
+                               "Lumbex.exe\r\nkezext.dll\r\nlicense.txt\r\nregister.frm\r\n"
+                               "kezlng.dll\r\nuxtheme.dll\r\nnotepad.exe\r\n"));
+    }
+    void TearDown() override
+    {
+        CloseFolderWindows("Lumbex");
+        DeleteTree(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Uninstall.exe");
+        ForgetSetup();
+        RemoveTree(root);
+        DeleteFileA(Announced);
+    }
+
+    std::string Tool() const { return folder + "\\Uninstall.exe"; }
+    Names Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
+    bool ScriptEnded() const { return !Exists(temp + "\\Uninstall.Kez.Bat"); }
+
+    void SetUpSilently()
+    {
+        RunResult run = RunProgram("\"" + Tool() + "\" /setup /s", folder, 20000);
+        ASSERT_TRUE(run.finished);
+        ASSERT_EQ(0u, run.exitCode);
+        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
+        CloseFolderWindows("Lumbex");
+        ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    }
+
+    // What uninstall removes, as one text: the install folder's files, the
+    // entry, the file types, the shortcuts.
+    std::string State()
+    {
+        std::string state;
+        for (const char* name : {"Uninstall.exe", "Lumbex.exe", "kezext.dll", "license.txt",
+                                 "register.frm", "Uninstall.lst", ""})
+            state += std::string(name) + (Exists(folder + "\\" + name) ? " here\n" : " gone\n");
+        for (const std::string& line : RegistryLines(HKEY_LOCAL_MACHINE, UninstallKey))
+            state += line + "\n";
+        for (const std::string& line : RegistryLines(HKEY_CLASSES_ROOT, "Lumbex"))
+            state += line + "\n";
+        for (const std::string& line : RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"))
+            state += line + "\n";
+        state += Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex") ? "group\n" : "no group\n";
+        return state;
+    }
+
+    void ExpectAllGone()
+    {
+        EXPECT_FALSE(Exists(folder));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+        EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+        EXPECT_TRUE(ScriptEnded());
+    }
+
+    // Runs a command line as a deployment tool would, and every top-level
+    // window that shows up meanwhile, of any process, until the run and its
+    // removal script have ended.
+    RunResult RunUnattended(const std::string& commandLine, Names* windows)
+    {
+        std::set<HWND> before = VisibleWindows();
+        DWORD start = GetTickCount();
+        HANDLE process = StartProgramWith(commandLine, "C:\\", Variables());
+        RunResult run = {process != NULL, false, 0, 0};
+        while (process && GetTickCount() - start < 30000) {
+            for (HWND window : VisibleWindows())
+                if (!before.count(window)) {
+                    before.insert(window);
+                    windows->push_back(WindowText(window));
+                }
+            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && ScriptEnded()) {
+                run.finished = true;
+                break;
+            }
+            Sleep(10);
+        }
+        if (process) {
+            GetExitCodeProcess(process, &run.exitCode);
+            CloseHandle(process);
+        }
+        return run;
+    }
+};
+
+// Wine's own list of installed programs reads the entry as the system does,
+// and removes the program through "UninstallString": the question comes.
+TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
+{
+    SetUpSilently();
+    std::string listed = root + "\\listed.txt";
+    RunResult list = RunProgram("cmd.exe /c uninstaller.exe --list > \"" + listed + "\"", root,
+                                20000);
+    EXPECT_TRUE(list.finished);
+    EXPECT_NE(std::string::npos, ReadBytes(listed).find("Lumbex archiver|||Lumbex archiver"))
+        << ReadBytes(listed);
+
+    HANDLE remover = StartProgramWith("uninstaller.exe --remove \"Lumbex archiver\"", "C:\\",
+                                      Variables());
+    ASSERT_TRUE(remover != NULL);
+    BoxAnswer question = AnswerMessageBox("Uninstall Lumbex", IDYES, 15000);
+    EXPECT_TRUE(question.found);
+    EXPECT_EQ("Continue with uninstall Lumbex", question.text);
+    EXPECT_TRUE(Eventually([&] { return !Exists(folder); }, 20000));
+    WaitForSingleObject(remover, 10000);
+    CloseHandle(remover);
+    ExpectAllGone();
+}
+
+TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
+{
+    SetUpSilently();
+    std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
+    ASSERT_EQ("\"" + Tool() + "\" /uninstall /s", quiet);
+    Names windows;
+    RunResult run = RunUnattended(quiet, &windows);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(Names(), windows);
+    ExpectAllGone();
+}
+
+// Exit codes of Windows Installer: 1602 for No, 1603 when nothing could be
+// done; in both cases nothing changed, and the silent run shows nothing.
+TEST_F(Deployment, TheUninstallSwitchTellsHowItWent)
+{
+    SetUpSilently();
+    std::string before = State();
+    HANDLE asked = StartProgramWith("\"" + Tool() + "\" /uninstall", "C:\\", Variables());
+    BoxAnswer question = AnswerMessageBox("Uninstall Lumbex", IDNO, 15000);
+    RunResult declined = WaitProgram(asked, GetTickCount(), 15000);
+    CloseHandle(asked);
+    EXPECT_TRUE(question.found);
+    EXPECT_TRUE(declined.finished);
+    EXPECT_EQ(1602u, declined.exitCode);
+    EXPECT_EQ(before, State());
+
+    ASSERT_TRUE(DeleteFileA((folder + "\\Uninstall.lst").c_str()));
+    before = State();
+    Names windows;
+    RunResult unlisted = RunUnattended("\"" + Tool() + "\" /uninstall /s", &windows);
+    EXPECT_TRUE(unlisted.finished);
+    EXPECT_EQ(1603u, unlisted.exitCode);
+    EXPECT_EQ(Names(), windows);
+    EXPECT_EQ(before, State());
+}
+
+// A library that the system loads on demand, planted beside the tool (with
+// wine told to prefer such a copy to its own), a language module with code
+// of its own, and a "notepad.exe" beside the tool: none of their code runs
+// through setup, the price list and uninstall, and the module's texts show.
+TEST_F(Deployment, LibrariesAndProgramsPlantedBesideTheToolNeverRun)
+{
+    ASSERT_TRUE(CopyFileA(FixturePath("loudtheme\\uxtheme.dll").c_str(),
+                          (folder + "\\uxtheme.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(FixturePath("loudlng\\kezlng.dll").c_str(),
+                          (folder + "\\kezlng.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((folder + "\\Lumbex.exe").c_str(), (folder + "\\notepad.exe").c_str(),
+                          FALSE));
+    SetRaw(HKEY_CURRENT_USER, Overrides, "uxtheme", REG_SZ, Sz("native,builtin"));
+
+    SetUpSilently();
+    HANDLE setup = StartProgram("\"" + Tool() + "\" /setup", folder);
+    HWND options = WaitForDialog("Test: Lumbex Einrichtung", IDOK, "Test: OK", 15000);
+    ASSERT_TRUE(options != NULL);
+    ClickButton(options, IDOK);
+    HWND done = WaitForDialog("Test: Lumbex fertig", IDOK, "Test: Fertig", 15000);
+    ASSERT_TRUE(done != NULL);
+    ClickButton(done, 5105);
+    HWND viewer = WaitForWindowStarting("register.frm - ", 10000);
+    EXPECT_EQ("register.frm - Notepad", WindowText(viewer));
+    PostMessageA(viewer, WM_CLOSE, 0, 0);
+    ClickButton(done, IDOK);
+    RunResult setupRun = WaitProgram(setup, GetTickCount(), 15000);
+    CloseHandle(setup);
+    EXPECT_TRUE(setupRun.finished);
+    CloseFolderWindows("Lumbex");
+    EXPECT_EQ(Names(), RecordedCommandLines(folder + "\\notepad.exe"));
+
+    std::vector<WatchedRun> runs(1);
+    runs[0].label = "uninstall";
+    ASSERT_TRUE(StartRun(&runs[0], "\"" + Tool() + "\"", "C:\\", Variables()));
+    WatchReport report;
+    WatchRuns(&runs, {"Uninstall Lumbex"}, 30000, &report, [&] { return ScriptEnded(); });
+    EXPECT_EQ(Names({"Test: Lumbex entfernen: Test: Lumbex wirklich entfernen"}), runs[0].windows);
+    EXPECT_EQ(0u, runs[0].exitCode);
+    ExpectAllGone();
+    EXPECT_FALSE(Exists(Announced)) << ReadBytes(Announced);
+}
+
+}  // namespace
