@@ -1,6 +1,7 @@
 #include "app.h"
 
 #include "../registry/registry.h"
+#include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/text.h"
 #include "../setup/setup.h"
@@ -90,21 +91,6 @@ void StartUp(HINSTANCE instance)
     SetRegistryRoot(HKEY_CLASSES_ROOT);
 }
 
-void MakeBoldFont(HWND window)
-{
-    HFONT font = (HFONT)SendMessageA(window, WM_GETFONT, 0, 0);
-    LOGFONTA bold;
-    if (!font || GetObjectA(font, sizeof bold, &bold) != sizeof bold)
-        return;
-    bold.lfWeight = FW_BOLD;
-    HFONT made = CreateFontIndirectA(&bold);
-    if (!made)
-        return;
-    if (BoldFont)
-        DeleteObject(BoldFont);
-    BoldFont = made;
-}
-
 // The uninstall switch tells how the run went; the run without a switch,
 // which the list of removable programs has always started, ends with 0
 // unless it refused a folder that it cannot name.
@@ -145,15 +131,6 @@ int DispatchCommandTail(const char* tail)
         break;
     }
     return ExitDone;
-}
-
-void ReleaseLanguageModule()
-{
-    if (!ResourceModuleLoaded)
-        return;
-    FreeLibrary(ResourceModule);
-    ResourceModuleLoaded = false;
-    ResourceModule = OwnInstance;
 }
 
 void CleanUp()

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "registry/registry.h"
 #include "uninstall/uninstall.h"
 

@@ -2,7 +2,7 @@
 
 #include <limits.h>
 
-#include "../app/app.h"
+#include "../resources/process.h"
 #include "../resources/text.h"
 
 static DWORD DeletedKeys;
@@ -55,7 +55,7 @@ DWORD DeleteRegTreePasses()
 LONG RemoveRegTree(const char* key)
 {
     // The Windows 95 family deletes a key with its subkeys in one call.
-    if (PlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    if (PlatformId == PlatformWindows95) {
         LONG status = RegDeleteKeyA(GetRegistryRoot(), key);
         if (status == ERROR_SUCCESS)
             return status;

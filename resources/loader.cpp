@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "../app/app.h"
+#include "process.h"
 #include "resource.h"
 #include "text.h"
 

@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "../app/app.h"
+#include "process.h"
 #include "text.h"
 
 // Room for a path of MAX_PATH characters, each of two bytes, in a double-byte code page.
@@ -61,7 +61,7 @@ bool OemPathOf(const char* path, char* out, size_t cap)
 // The Windows 95 family keeps names in the ANSI code page and has no wide calls.
 static bool AnsiNative()
 {
-    return PlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    return PlatformId == PlatformWindows95;
 }
 
 static bool Fits(DWORD length, size_t cap)

@@ -1,93 +1,18 @@
 #include "setup.h"
 
 #include "../registry/registry.h"
+#include "../resources/footprint.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 
-const ArchiveType ArchiveTypeTable[ArchiveTypeCount] = {
-    {".kez", IDC_KEZ, "Lumbex", "application/x-kez-compressed"},
-    {".zip", IDC_ZIP, "Lumbex.ZIP", "application/x-compressed"},
-    {".cab", IDC_CAB, "Lumbex", "application/x-compressed"},
-    {".arj", IDC_ARJ, "Lumbex", "application/x-compressed"},
-    {".lzh", IDC_LZH, "Lumbex", "application/x-compressed"},
-};
-
-// Empty archives for the shell's New menu. Stored with the first byte zero,
-// so that the executable never holds an archive signature whole.
-static const BYTE KezTemplate[20] = {
-    0x00, 0x65, 0x7A, 0x21, 0x1A, 0x07, 0x00,   // signature
-    0xCF, 0x90,                                 // header check: CRC-32 of bytes 9-19
-    0x73, 0x00, 0x00, 0x0D, 0x00,               // main header: type, flags, size
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-};
-static const BYTE ZipTemplate[22] = {0x00, 0x4B, 0x05, 0x06};  // end of central directory
-
-bool IsOwnProgId(const char* type)
-{
-    return TextEqualNoCase(type, "Lumbex") || TextEqualNoCase(type, "Lumbex.ZIP");
-}
-
-static bool SettingsKey(char* key, size_t cap, const ArchiveType& type)
-{
-    return TextFormat(key, cap, "Software\\Lumbex\\Setup\\%s", type.extension);
-}
-
 static bool SavedShellNewKey(char* key, size_t cap, const ArchiveType& type)
 {
-    return SettingsKey(key, cap, type) && TextAppend(key, cap, "\\ShellNew");
+    return ExtensionSettingsKey(key, cap, type.extension) && TextAppend(key, cap, "\\ShellNew");
 }
 
 static bool ShellNewKey(char* key, size_t cap, const ArchiveType& type)
 {
     return TextFormat(key, cap, "%s\\ShellNew", type.extension);
-}
-
-// The working copy of the type's template, its first byte put in; 0 bytes
-// for a type without one.
-static DWORD OwnTemplate(const ArchiveType& type, BYTE* out)
-{
-    const BYTE* stored = NULL;
-    DWORD size = 0;
-    BYTE first = 0;
-    if (type.checkBox == IDC_KEZ) {
-        stored = KezTemplate;
-        size = sizeof KezTemplate;
-        first = 0x4B;
-    } else if (type.checkBox == IDC_ZIP) {
-        stored = ZipTemplate;
-        size = sizeof ZipTemplate;
-        first = 0x50;
-    }
-    for (DWORD i = 0; i < size; i++)
-        out[i] = stored[i];
-    if (size)
-        out[0] = first;
-    return size;
-}
-
-bool IsOwnShellNew(const ArchiveType& type)
-{
-    char key[80];
-    HKEY opened;
-    if (!ShellNewKey(key, sizeof key, type) ||
-        RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    BYTE own[32];
-    DWORD ownSize = OwnTemplate(type, own);
-    DWORD subkeys = 1;
-    DWORD values = 0;
-    BYTE data[32];
-    DWORD size = sizeof data;
-    DWORD kind = REG_NONE;
-    bool same = RegQueryInfoKeyA(opened, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
-                                 NULL, NULL, NULL) == ERROR_SUCCESS &&
-                subkeys == 0 && values == 1 &&
-                RegQueryValueExA(opened, "Data", NULL, &kind, data, &size) == ERROR_SUCCESS &&
-                kind == REG_BINARY && ownSize != 0 && size == ownSize;
-    for (DWORD i = 0; same && i < size; i++)
-        same = data[i] == own[i];
-    RegCloseKey(opened);
-    return same;
 }
 
 // Takes a New-menu entry aside whole, or nothing of it: a part would come
@@ -138,7 +63,7 @@ static bool SavePreviousType(const ArchiveType& type, bool* shellNewKept)
     if (IsOwnProgId(previousType))
         return true;
     char key[80];
-    if (!SettingsKey(key, sizeof key, type))
+    if (!ExtensionSettingsKey(key, sizeof key, type.extension))
         return false;
     *shellNewKept = KeepShellNew(type);
     SetRegistryRoot(HKEY_CURRENT_USER);
@@ -176,30 +101,25 @@ static void Associate(const ArchiveType& type, bool shellIntegration)
     WriteRegString(type.extension, "", type.progId);
     WriteRegString(type.extension, "Content Type", type.contentType);
     BYTE data[32];
-    DWORD size = OwnTemplate(type, data);
+    DWORD size = OwnTemplate(type, data, sizeof data);
     // An entry that could not be kept aside stays in place, in use.
     if (shellIntegration && size && shellNewKept)
         WriteShellNew(type, data, size);
 }
 
-static void WriteVolumeExtensions()
+static void WriteVolumeExtension(const char* extension)
 {
-    char key[8];
-    for (int n = 0; n < 20; n++) {
-        TextFormat(key, sizeof key, ".k%02d", n);
-        WriteRegString(key, "", "Lumbex");
-        WriteRegString(key, "Content Type", "application/x-kez-compressed");
-    }
+    WriteRegString(extension, "", ArchiveTypeTable[0].progId);
+    WriteRegString(extension, "Content Type", ArchiveTypeTable[0].contentType);
 }
 
-static void WriteProgId(const char* progId, int description, const char* command,
-                        const char* icon)
+static void WriteProgId(const ProgId& id, const char* command, const char* icon)
 {
     char key[64];
-    WriteRegString(progId, "", LoadText(description));
-    if (command[0] && TextFormat(key, sizeof key, "%s\\shell\\open\\command", progId))
+    WriteRegString(id.name, "", LoadText(id.description));
+    if (command[0] && TextFormat(key, sizeof key, "%s\\shell\\open\\command", id.name))
         WriteRegString(key, "", command);
-    if (icon[0] && TextFormat(key, sizeof key, "%s\\DefaultIcon", progId))
+    if (icon[0] && TextFormat(key, sizeof key, "%s\\DefaultIcon", id.name))
         WriteRegString(key, "", icon);
 }
 
@@ -218,25 +138,20 @@ static void WriteProgIds()
         if (!TextFormat(icon, sizeof icon, "%s,0", archiver))
             icon[0] = 0;
     }
-    WriteProgId("Lumbex", IDS_ARCHIVE_TYPE, command, icon);
-    WriteProgId("Lumbex.ZIP", IDS_ZIP_TYPE, command, icon);
+    for (const ProgId& id : ProgIds)
+        WriteProgId(id, command, icon);
 }
 
 void WriteAssociations(HWND dialog)
 {
     bool shellIntegration = IsDlgButtonChecked(dialog, IDC_SHELLEXT) != 0;
-
-    char key[80];
-    SetRegistryRoot(HKEY_CURRENT_USER);
-    for (const ArchiveType& type : ArchiveTypeTable)
-        if (SettingsKey(key, sizeof key, type))
-            WriteRegDword(key, "Associated", IsDlgButtonChecked(dialog, type.checkBox));
+    StoreChoices(dialog, IDC_KEZ, IDC_LZH);
 
     SetRegistryRoot(HKEY_CLASSES_ROOT);
     for (const ArchiveType& type : ArchiveTypeTable)
         if (IsDlgButtonChecked(dialog, type.checkBox))
             Associate(type, shellIntegration);
     if (IsDlgButtonChecked(dialog, IDC_KEZ))
-        WriteVolumeExtensions();
+        ForEachVolumeExtension(WriteVolumeExtension);
     WriteProgIds();
 }

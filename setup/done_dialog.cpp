@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "../app/app.h"
 #include "../resources/path_forms.h"
+#include "../resources/process.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
 
@@ -73,6 +73,23 @@ static void CloseDoneDialog(HWND dialog)
     if (ProgramGroupPath[0])
         OpenForViewing(ProgramGroupPath);
     EndDialog(dialog, 1);
+}
+
+// The dialog's own font in bold, so that the line scales with the display
+// as the dialog's text does. Released at the end of the run.
+static void MakeBoldFont(HWND window)
+{
+    HFONT font = (HFONT)SendMessageA(window, WM_GETFONT, 0, 0);
+    LOGFONTA bold;
+    if (!font || GetObjectA(font, sizeof bold, &bold) != sizeof bold)
+        return;
+    bold.lfWeight = FW_BOLD;
+    HFONT made = CreateFontIndirectA(&bold);
+    if (!made)
+        return;
+    if (BoldFont)
+        DeleteObject(BoldFont);
+    BoldFont = made;
 }
 
 static void OnInitDialog(HWND dialog, LPARAM setupWindow)

@@ -1,39 +1,26 @@
 #include "setup.h"
 
-#include "../app/app.h"
+#include "../resources/process.h"
 #include "../registry/registry.h"
+#include "../resources/footprint.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
-
-struct StoredChoice {
-    int box;
-    const char* key;            // under HKEY_CURRENT_USER
-    const char* value;
-    DWORD byDefault;
-};
-
-// The rows up to "ShellExt" are read first: its value decides whether the
-// last two boxes may be changed.
-static const StoredChoice StoredChoices[] = {
-    {IDC_KEZ, "Software\\Lumbex\\Setup\\.kez", "Associated", 1},
-    {IDC_ZIP, "Software\\Lumbex\\Setup\\.zip", "Associated", 1},
-    {IDC_CAB, "Software\\Lumbex\\Setup\\.cab", "Associated", 1},
-    {IDC_ARJ, "Software\\Lumbex\\Setup\\.arj", "Associated", 1},
-    {IDC_LZH, "Software\\Lumbex\\Setup\\.lzh", "Associated", 1},
-    {IDC_DESKTOP, "Software\\Lumbex\\Setup\\Links", "Desktop", 0},
-    {IDC_STARTMENU, "Software\\Lumbex\\Setup\\Links", "StartMenu", 0},
-    {IDC_PROGRAMS, "Software\\Lumbex\\Setup\\Links", "Programs", 1},
-    {IDC_SHELLEXT, "Software\\Lumbex\\Setup", "ShellExt", 1},
-    {IDC_CASCADED, "Software\\Lumbex\\Setup", "CascadedMenu", 0},
-    {IDC_MENUICONS, "Software\\Lumbex\\Setup", "MenuIcons", 1},
-};
 
 static DWORD ShowStoredChoice(HWND dialog, const StoredChoice& choice)
 {
     DWORD state = GetRegDword(choice.key, choice.value, choice.byDefault);
     CheckDlgButton(dialog, choice.box, state);
     return state;
+}
+
+void StoreChoices(HWND dialog, int firstBox, int lastBox)
+{
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    for (const StoredChoice& choice : StoredChoices)
+        if (choice.box >= firstBox && choice.box <= lastBox)
+            WriteRegDword(choice.key, choice.value, IsDlgButtonChecked(dialog, choice.box));
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
 }
 
 static void EnableShellOptions(HWND dialog, BOOL enable)

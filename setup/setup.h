@@ -5,30 +5,16 @@
 
 #include <windows.h>
 
-// Class of the archiver's shell extension "kezext.dll".
-#define SHELL_EXTENSION_CLSID "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}"
-
-// The archive types in the one order that the dialog, setup and uninstall share.
-struct ArchiveType {
-    const char* extension;      // with its dot: ".kez"
-    int checkBox;
-    const char* progId;         // "Lumbex" or "Lumbex.ZIP"
-    const char* contentType;
-};
-const int ArchiveTypeCount = 5;
-extern const ArchiveType ArchiveTypeTable[ArchiveTypeCount];
-
-// The archiver's own file types, whatever their letter case.
-bool IsOwnProgId(const char* type);
-// The type's New-menu entry is exactly the one that setup writes.
-bool IsOwnShellNew(const ArchiveType& type);
-
 // Opens the options dialog from ResourceModule; returns the exit code when
 // setup has ended.
 int RunSetupMode();
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Stores the states of the boxes from firstBox to lastBox as the choices
+// they stand for.
+void StoreChoices(HWND dialog, int firstBox, int lastBox);
 
 // The actions read the check boxes of the still-open options dialog.
 void WriteAssociations(HWND dialog);

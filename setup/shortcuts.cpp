@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "../app/app.h"
+#include "../resources/process.h"
 #include "../registry/registry.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
@@ -74,20 +74,6 @@ static void ProgramGroup(HWND dialog, IMalloc* allocator, int csidl, const Group
     }
 }
 
-static void StoreLinkChoices(HWND dialog)
-{
-    SetRegistryRoot(HKEY_CURRENT_USER);
-    const char* links = "Software\\Lumbex\\Setup\\Links";
-    const char* setup = "Software\\Lumbex\\Setup";
-    WriteRegDword(links, "Desktop", IsDlgButtonChecked(dialog, IDC_DESKTOP));
-    WriteRegDword(links, "StartMenu", IsDlgButtonChecked(dialog, IDC_STARTMENU));
-    WriteRegDword(links, "Programs", IsDlgButtonChecked(dialog, IDC_PROGRAMS));
-    WriteRegDword(setup, "ShellExt", IsDlgButtonChecked(dialog, IDC_SHELLEXT));
-    WriteRegDword(setup, "CascadedMenu", IsDlgButtonChecked(dialog, IDC_CASCADED));
-    WriteRegDword(setup, "MenuIcons", IsDlgButtonChecked(dialog, IDC_MENUICONS));
-    SetRegistryRoot(HKEY_CLASSES_ROOT);
-}
-
 HRESULT CreateShortcut(const char* target, const char* linkPath, const char* description)
 {
     OleInitialize(NULL);
@@ -125,7 +111,7 @@ void CreateLinks(HWND dialog)
     if (SHGetMalloc(&allocator) != NOERROR)
         allocator = NULL;
 
-    StoreLinkChoices(dialog);
+    StoreChoices(dialog, IDC_DESKTOP, IDC_MENUICONS);
 
     if (IsDlgButtonChecked(dialog, IDC_DESKTOP))
         SingleLink(dialog, allocator, CSIDL_DESKTOPDIRECTORY, archiver);
@@ -141,7 +127,7 @@ void CreateLinks(HWND dialog)
         {LoadText(IDS_MANUAL_LINK), "Kez.txt"},
     };
     ProgramGroup(dialog, allocator, CSIDL_PROGRAMS, items, 3, ProgramGroupPath);
-    if (PlatformId == VER_PLATFORM_WIN32_NT) {
+    if (PlatformId == PlatformNt) {
         char common[MAX_PATH];
         ProgramGroup(dialog, allocator, CSIDL_COMMON_PROGRAMS, items, 3, common);
     }

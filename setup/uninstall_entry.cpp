@@ -3,13 +3,12 @@
 #include <stdio.h>
 
 #include "../registry/registry.h"
+#include "../resources/footprint.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
-#include "../uninstall/list_line.h"
+#include "../resources/list_line.h"
 
-static const char UninstallKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
 
 static unsigned long long FileBytes(const char* path)
 {
@@ -81,33 +80,33 @@ static bool ArchiverVersion(const char* archiver, char* version, size_t cap)
 // C:\Program.exe instead. A path that does not fit is left out, never cut.
 void WriteUninstallEntry()
 {
-    WriteRegString(UninstallKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
-    WriteRegString(UninstallKey, "Publisher", "Lumbex");
-    WriteRegString(UninstallKey, "URLInfoAbout", HomePage);
-    WriteRegDword(UninstallKey, "NoModify", 1);
-    WriteRegDword(UninstallKey, "NoRepair", 1);
+    WriteRegString(UninstallEntryKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
+    WriteRegString(UninstallEntryKey, "Publisher", "Lumbex");
+    WriteRegString(UninstallEntryKey, "URLInfoAbout", HomePage);
+    WriteRegDword(UninstallEntryKey, "NoModify", 1);
+    WriteRegDword(UninstallEntryKey, "NoRepair", 1);
 
     char own[MAX_PATH];
     char command[512];
     if (OwnExecutablePath(own, sizeof own)) {
         if (TextFormat(command, sizeof command, "\"%s\"", own))
-            WriteRegString(UninstallKey, "UninstallString", command);
+            WriteRegString(UninstallEntryKey, "UninstallString", command);
         if (TextFormat(command, sizeof command, "\"%s\" /uninstall /s", own))
-            WriteRegString(UninstallKey, "QuietUninstallString", command);
-        WriteRegDword(UninstallKey, "EstimatedSize", EstimatedSize(own));
+            WriteRegString(UninstallEntryKey, "QuietUninstallString", command);
+        WriteRegDword(UninstallEntryKey, "EstimatedSize", EstimatedSize(own));
     }
 
     char folder[MAX_PATH];
     if (GetInstallFolder(folder, sizeof folder))
-        WriteRegString(UninstallKey, "InstallLocation", folder);
+        WriteRegString(UninstallEntryKey, "InstallLocation", folder);
     char archiver[MAX_PATH];
     char version[64];
     if (InstallFilePath(archiver, sizeof archiver, "Lumbex.exe")) {
         if (TextFormat(command, sizeof command, "%s,0", archiver))
-            WriteRegString(UninstallKey, "DisplayIcon", command);
+            WriteRegString(UninstallEntryKey, "DisplayIcon", command);
         if (ArchiverVersion(archiver, version, sizeof version))
-            WriteRegString(UninstallKey, "DisplayVersion", version);
+            WriteRegString(UninstallEntryKey, "DisplayVersion", version);
         else
-            DeleteRegValue(UninstallKey, "DisplayVersion");
+            DeleteRegValue(UninstallEntryKey, "DisplayVersion");
     }
 }

@@ -1,6 +1,6 @@
 #include "uninstall.h"
 
-#include "../app/app.h"
+#include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"

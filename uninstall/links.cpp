@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <string.h>
 
-#include "../app/app.h"
+#include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/text.h"
 
@@ -54,6 +54,6 @@ void RemoveLinks()
     RemoveShortcut(allocator, CSIDL_DESKTOPDIRECTORY);
     RemoveShortcut(allocator, CSIDL_STARTMENU);
     RemoveProgramGroup(allocator, CSIDL_PROGRAMS);
-    if (PlatformId == 2)
+    if (PlatformId == PlatformNt)
         RemoveProgramGroup(allocator, CSIDL_COMMON_PROGRAMS);
 }

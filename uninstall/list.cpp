@@ -2,7 +2,7 @@
 
 #include "../resources/text.h"
 #include "folder_path.h"
-#include "list_line.h"
+#include "../resources/list_line.h"
 
 // A path as the file system compares it: wide and upper case. Room for a
 // path that the system gives with its long names and a "\\?\" prefix.

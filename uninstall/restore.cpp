@@ -1,8 +1,8 @@
 #include "uninstall.h"
 
 #include "../registry/registry.h"
+#include "../resources/footprint.h"
 #include "../resources/text.h"
-#include "../setup/setup.h"
 
 bool IsLumbexType(const char* extension)
 {
@@ -58,7 +58,7 @@ static void RestoreShellNew(const ArchiveType& type, const char* settingsKey)
 static void RestoreExtension(const ArchiveType& type)
 {
     char key[80];
-    if (!TextFormat(key, sizeof key, "Software\\Lumbex\\Setup\\%s", type.extension))
+    if (!ExtensionSettingsKey(key, sizeof key, type.extension))
         return;
     RestoreShellNew(type, key);
     char savedType[512];
@@ -84,6 +84,13 @@ static void RestoreExtension(const ArchiveType& type)
     DeleteKeyIfEmpty(type.extension);
 }
 
+// A volume extension another program has taken over since is its own.
+static void RemoveVolumeExtension(const char* extension)
+{
+    if (IsLumbexType(extension))
+        DeleteRegKey(extension);
+}
+
 void RestoreAssociations()
 {
     for (const ArchiveType& type : ArchiveTypeTable)
@@ -91,33 +98,25 @@ void RestoreAssociations()
             RestoreExtension(type);
 
     SetRegistryRoot(HKEY_CLASSES_ROOT);
-    // A volume extension another program has taken over since is its own.
-    char volume[32];
-    for (int n = 0; n < 20; n++)
-        if (TextFormat(volume, sizeof volume, ".k%02d", n) && IsLumbexType(volume))
-            DeleteRegKey(volume);
-    RemoveRegTree("Lumbex");
-    RemoveRegTree("Lumbex.ZIP");
+    ForEachVolumeExtension(RemoveVolumeExtension);
+    for (const ProgId& id : ProgIds)
+        RemoveRegTree(id.name);
 }
 
 void RemoveRegistration()
 {
-    SetRegistryRoot(HKEY_LOCAL_MACHINE);
-    DeleteRegKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver");
-    DeleteRegKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex95.exe");
-    DeleteRegKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex.exe");
-    DeleteRegValue("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
-                   SHELL_EXTENSION_CLSID);
-
-    SetRegistryRoot(HKEY_CURRENT_USER);
-    RemoveRegTree("Software\\Lumbex");
-
+    for (const RemovedItem& item : RemovedItems) {
+        SetRegistryRoot(RootKey(item.root));
+        if (item.removal == DeleteOneValue)
+            DeleteRegValue(item.key, item.value);
+        else if (item.removal == DeleteWholeTree)
+            RemoveRegTree(item.key);
+        else
+            DeleteRegKey(item.key);
+    }
+    // Deepest first: a key that still has subkeys is not deleted.
     SetRegistryRoot(HKEY_CLASSES_ROOT);
-    DeleteRegKey("CLSID\\" SHELL_EXTENSION_CLSID "\\InProcServer32");
-    DeleteRegKey("CLSID\\" SHELL_EXTENSION_CLSID);
-    DeleteRegKey("*\\shellex\\ContextMenuHandlers\\Lumbex");
-    DeleteRegKey("Folder\\shellex\\ContextMenuHandlers\\Lumbex");
-    DeleteRegKey("Folder\\shellex\\DragDropHandlers\\Lumbex");
-    DeleteRegKey("Drives\\shellex\\ContextMenuHandlers\\Lumbex");
-    DeleteRegKey("exefile\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID);
+    for (int i = ShellExtensionValueCount - 1; i >= 0; i--)
+        if (!ShellExtensionValues[i].belowProgId)
+            DeleteRegKey(ShellExtensionValues[i].key);
 }

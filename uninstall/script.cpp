@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "../app/app.h"
+#include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
 #include "../resources/text.h"
@@ -20,7 +20,7 @@ static bool WritePiece(FILE* file, ScriptPiece piece, const char* executable, co
                        const char* script)
 {
     char text[ScriptTextCapacity];
-    if (!FormatScriptPiece(text, sizeof text, piece, PlatformId, executable, folder, script))
+    if (!FormatScriptPiece(text, sizeof text, piece, executable, folder, script))
         return false;
     size_t length = strlen(text);
     return fwrite(text, 1, length, file) == length;
@@ -37,7 +37,8 @@ static bool WriteScriptText(FILE* file, const char* executable, const char* fold
     if (!OemPathOf(executable, e, sizeof e) || !OemPathOf(folder, f, sizeof f) ||
         !OemPathOf(ScriptPath, s, sizeof s))
         return false;
-    if (!WritePiece(file, ScriptFirstLine, e, f, s))
+    ScriptPiece first = PlatformId == PlatformWindows95 ? ScriptFirstLineStarted : ScriptFirstLine;
+    if (!WritePiece(file, first, e, f, s))
         return false;
     for (int i = 0; i < ScriptAttempts; i++)
         if (!WritePiece(file, ScriptAttempt, e, f, s))
@@ -83,7 +84,7 @@ static bool FormatCommandLine(char* commandLine, size_t cap)
     if (length == 0 || length >= sizeof interpreter || !ScriptPath[0])
         return false;
     // Quoted: unquoted, a path with blanks lets the system run another program.
-    if (PlatformId == VER_PLATFORM_WIN32_WINDOWS)
+    if (PlatformId == PlatformWindows95)
         return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
     return TextFormat(commandLine, cap, "\"%s\" /d /s /v:off /c \"\"%s\"\"", interpreter,
                       ScriptName);
@@ -97,7 +98,7 @@ void StartRemovalScript()
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     HANDLE nul = INVALID_HANDLE_VALUE;
-    bool detached = PlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    bool detached = PlatformId == PlatformWindows95;
     DWORD flags = CREATE_NO_WINDOW;
     const char* directory = ScriptFolder;
     if (detached) {

@@ -20,8 +20,8 @@ static bool EscapePercent(char* escaped, size_t cap, const char* path)
     return true;
 }
 
-bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, unsigned long platformId,
-                       const char* executable, const char* folder, const char* script)
+bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, const char* executable,
+                       const char* folder, const char* script)
 {
     char e[EscapedPathCapacity];
     char f[EscapedPathCapacity];
@@ -32,9 +32,9 @@ bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, unsigned long 
 
     switch (piece) {
     case ScriptFirstLine:
-        if (platformId == 1)
-            return TextFormat(text, cap, "start /wait \"%s\" /wait\r\n", e);
         return TextFormat(text, cap, "\"%s\" /wait\r\n", e);
+    case ScriptFirstLineStarted:
+        return TextFormat(text, cap, "start /wait \"%s\" /wait\r\n", e);
     case ScriptAttempt:
         return TextFormat(text, cap, "del \"%s\"\r\nrd \"%s\"\r\nif not exist \"%s\" goto done\r\n",
                           e, f, e);

@@ -9,6 +9,7 @@
 // ScriptAttempts times, then the tail.
 enum ScriptPiece {
     ScriptFirstLine,
+    ScriptFirstLineStarted, // the same through "start /wait" (Windows 95 family)
     ScriptAttempt,
     ScriptTail,
     ScriptSilentTail        // the tail without the warning
@@ -16,11 +17,11 @@ enum ScriptPiece {
 const int ScriptAttempts = 5;
 const size_t ScriptTextCapacity = 1024;
 
-// Formats one piece for the platform id (1 = Windows 95 family) with the
-// executable E, the install folder F and the script S. The interpreter
+// Formats one piece with the executable E, the install folder F and the
+// script S. The interpreter
 // expands "%" even inside quotation marks, so every "%" of a path is written
 // as "%%". False, rather than a cut piece, when a path or the piece does not fit.
-bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, unsigned long platformId,
-                       const char* executable, const char* folder, const char* script);
+bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, const char* executable,
+                       const char* folder, const char* script);
 
 #endif

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/app.h"
+#include "resources/process.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/ui_driver.h"

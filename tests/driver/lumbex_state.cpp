@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/sandbox.h"
 #include "registry/registry.h"
 

@@ -15,6 +15,7 @@
 #include "driver/setup_state.h"
 #include "driver/snapshot.h"
 #include "driver/ui_driver.h"
+#include "resources/footprint.h"
 #include "setup/setup.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "fuzz_input.h"
 #include "uninstall/folder_path.h"
-#include "uninstall/list_line.h"
+#include "resources/list_line.h"
 #include "uninstall/script_text.h"
 
 namespace {
@@ -81,20 +81,20 @@ std::string Escaped(const std::string& path)
     return out;
 }
 
-void CheckScript(const std::string& e, const std::string& f, const std::string& s,
-                 unsigned long platform, size_t cap)
+void CheckScript(const std::string& e, const std::string& f, const std::string& s, size_t cap)
 {
     std::string ee = Escaped(e), ef = Escaped(f), es = Escaped(s);
     const std::string models[] = {
-        (platform == 1 ? "start /wait \"" : "\"") + ee + "\" /wait\r\n",
+        "\"" + ee + "\" /wait\r\n",
+        "start /wait \"" + ee + "\" /wait\r\n",
         "del \"" + ee + "\"\r\nrd \"" + ef + "\"\r\nif not exist \"" + ee + "\" goto done\r\n",
         ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning\r\ndel \"" + es + "\"",
         ":done\r\ndel \"" + es + "\""};
     bool escapable = ee.size() < 520 && ef.size() < 520 && es.size() < 520;
-    for (int piece = 0; piece < 4; piece++) {
+    for (int piece = 0; piece < 5; piece++) {
         std::vector<char> text(cap);
-        bool fit = FormatScriptPiece(text.data(), cap, (ScriptPiece)piece, platform, e.c_str(),
-                                     f.c_str(), s.c_str());
+        bool fit = FormatScriptPiece(text.data(), cap, (ScriptPiece)piece, e.c_str(), f.c_str(),
+                                     s.c_str());
         Check(fit == (escapable && models[piece].size() < cap));
         if (fit)
             Check(models[piece] == text.data());
@@ -116,8 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     std::vector<std::string> parts = SplitTexts(data + 1, size - 1);
     bool big = data[0] & 0x40;
-    CheckScript(parts[0], parts[1], parts[2], data[0] & 0x20 ? 1 : 2,
-                big ? ScriptTextCapacity : cap * 8);
+    CheckScript(parts[0], parts[1], parts[2], big ? ScriptTextCapacity : cap * 8);
 
     // The folder ends before the last backslash that is a character of its own.
     bool japanese = data[0] & 0x10;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/sandbox.h"
 #include "registry/registry.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/dialog_template.h"
 #include "resources/resource.h"
 #include "resources/text.h"

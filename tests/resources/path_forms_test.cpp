@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/sandbox.h"
 #include "resources/path_forms.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_dialog.h"

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "resources/process.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"

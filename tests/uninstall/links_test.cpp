@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/installed_state.h"
 #include "driver/sandbox.h"
 #include "uninstall/uninstall.h"

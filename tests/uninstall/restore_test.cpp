@@ -3,11 +3,12 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_dialog.h"
 #include "registry/registry.h"
+#include "resources/footprint.h"
 #include "setup/setup.h"
 #include "uninstall/uninstall.h"
 

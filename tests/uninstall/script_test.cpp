@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/app.h"
+#include "resources/process.h"
 #include "driver/sandbox.h"
 #include "uninstall/script_text.h"
 #include "uninstall/uninstall.h"
@@ -23,14 +23,15 @@ std::string Expected(const std::string& e, const std::string& f, const std::stri
 {
     char text[ScriptTextCapacity];
     std::string script;
-    FormatScriptPiece(text, sizeof text, ScriptFirstLine, PlatformId, e.c_str(), f.c_str(),
+    FormatScriptPiece(text, sizeof text,
+                      PlatformId == 1 ? ScriptFirstLineStarted : ScriptFirstLine, e.c_str(), f.c_str(),
                       s.c_str());
     script += text;
-    FormatScriptPiece(text, sizeof text, ScriptAttempt, PlatformId, e.c_str(), f.c_str(),
+    FormatScriptPiece(text, sizeof text, ScriptAttempt, e.c_str(), f.c_str(),
                       s.c_str());
     for (int i = 0; i < ScriptAttempts; i++)
         script += text;
-    FormatScriptPiece(text, sizeof text, ScriptTail, PlatformId, e.c_str(), f.c_str(),
+    FormatScriptPiece(text, sizeof text, ScriptTail, e.c_str(), f.c_str(),
                       s.c_str());
     return script + text;
 }

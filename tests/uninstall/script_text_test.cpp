@@ -19,15 +19,16 @@ std::string Script(unsigned long platformId, const char* e = E, const char* f = 
 {
     char text[ScriptTextCapacity];
     std::string script;
-    if (!FormatScriptPiece(text, sizeof text, ScriptFirstLine, platformId, e, f, s))
+    ScriptPiece first = platformId == 1 ? ScriptFirstLineStarted : ScriptFirstLine;
+    if (!FormatScriptPiece(text, sizeof text, first, e, f, s))
         return "<refused>";
     script += text;
     for (int i = 0; i < ScriptAttempts; i++) {
-        if (!FormatScriptPiece(text, sizeof text, ScriptAttempt, platformId, e, f, s))
+        if (!FormatScriptPiece(text, sizeof text, ScriptAttempt, e, f, s))
             return "<refused>";
         script += text;
     }
-    if (!FormatScriptPiece(text, sizeof text, ScriptTail, platformId, e, f, s))
+    if (!FormatScriptPiece(text, sizeof text, ScriptTail, e, f, s))
         return "<refused>";
     return script + text;
 }
@@ -65,7 +66,7 @@ TEST(RemovalScript, NtFamilyRunsTheToolDirectly)
 TEST(RemovalScript, TheSilentTailShowsNoWarning)
 {
     char text[ScriptTextCapacity];
-    ASSERT_TRUE(FormatScriptPiece(text, sizeof text, ScriptSilentTail, 2, E, F, S));
+    ASSERT_TRUE(FormatScriptPiece(text, sizeof text, ScriptSilentTail, E, F, S));
     EXPECT_STREQ(":done\r\ndel \"C:\\My Temp\\Uninstall.Kez.Bat\"", text);
 }
 
@@ -97,18 +98,18 @@ TEST(RemovalScript, APieceThatWouldNotFitIsRefusedNotCut)
     std::string percents(259, '%');
     char text[ScriptTextCapacity + 8];
     memset(text, 0x5A, sizeof text);
-    EXPECT_TRUE(FormatScriptPiece(text, ScriptTextCapacity, ScriptFirstLine, 2,
+    EXPECT_TRUE(FormatScriptPiece(text, ScriptTextCapacity, ScriptFirstLine,
                                   percents.c_str(), F, S));
     EXPECT_EQ(518u + 10u, strlen(text));
-    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptAttempt, 2,
+    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptAttempt,
                                    percents.c_str(), F, S));
-    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptTail, 2,
+    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptTail,
                                    percents.c_str(), F, S));
     for (size_t i = ScriptTextCapacity; i < sizeof text; i++)
         EXPECT_EQ(0x5A, text[i]);
     // A path that cannot be escaped within its own buffer is refused as well.
     std::string longer(300, '%');
-    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptFirstLine, 2,
+    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptFirstLine,
                                    longer.c_str(), F, S));
     // Paths of 259 bytes without "%" fit every piece.
     std::string e(259, 'e'), f(259, 'f'), s(259, 's');

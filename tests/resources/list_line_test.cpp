@@ -8,7 +8,7 @@
 
 #include "driver/code_page.h"
 #include "uninstall/folder_path.h"
-#include "uninstall/list_line.h"
+#include "resources/list_line.h"
 
 namespace {
 

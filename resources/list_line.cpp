@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "../resources/text.h"
+#include "text.h"
 
 static bool IsTrailingControl(unsigned char c)
 {

@@ -1,9 +1,0 @@
-#include "app.h"
-
-HINSTANCE OwnInstance;
-HMODULE ResourceModule;
-bool ResourceModuleLoaded;
-DWORD PlatformId;
-HICON AppIcon;
-HFONT BoldFont;
-BYTE SilentMode;

@@ -1,0 +1,162 @@
+#include "footprint.h"
+
+#include "resource.h"
+#include "text.h"
+
+#define WINDOWS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\"
+#define SETTINGS_KEY "Software\\Lumbex\\Setup"
+#define CLASS_KEY "CLSID\\" SHELL_EXTENSION_CLSID
+#define SERVER_KEY CLASS_KEY "\\InProcServer32"
+
+const char ProductKey[] = "Software\\Lumbex";
+const char SettingsKey[] = SETTINGS_KEY;
+const char UninstallEntryKey[] = WINDOWS_KEY "Uninstall\\Lumbex archiver";
+const char AppPathKey[] = WINDOWS_KEY "App Paths\\Lumbex.exe";
+const char ApprovedKey[] = WINDOWS_KEY "Shell Extensions\\Approved";
+
+HKEY RootKey(FootprintRoot root)
+{
+    switch (root) {
+    case LocalMachine:
+        return HKEY_LOCAL_MACHINE;
+    case CurrentUser:
+        return HKEY_CURRENT_USER;
+    case ClassesRoot:
+        break;
+    }
+    return HKEY_CLASSES_ROOT;
+}
+
+bool ExtensionSettingsKey(char* key, size_t cap, const char* extension)
+{
+    return TextFormat(key, cap, "%s\\%s", SettingsKey, extension);
+}
+
+const ArchiveType ArchiveTypeTable[ArchiveTypeCount] = {
+    {".kez", IDC_KEZ, "Lumbex", "application/x-kez-compressed"},
+    {".zip", IDC_ZIP, "Lumbex.ZIP", "application/x-compressed"},
+    {".cab", IDC_CAB, "Lumbex", "application/x-compressed"},
+    {".arj", IDC_ARJ, "Lumbex", "application/x-compressed"},
+    {".lzh", IDC_LZH, "Lumbex", "application/x-compressed"},
+};
+
+const ProgId ProgIds[ProgIdCount] = {
+    {"Lumbex", IDS_ARCHIVE_TYPE},
+    {"Lumbex.ZIP", IDS_ZIP_TYPE},
+};
+
+bool IsOwnProgId(const char* type)
+{
+    for (const ProgId& id : ProgIds)
+        if (TextEqualNoCase(type, id.name))
+            return true;
+    return false;
+}
+
+void ForEachVolumeExtension(void (*visit)(const char* extension))
+{
+    char extension[8];
+    for (int n = 0; n < 20; n++)
+        if (TextFormat(extension, sizeof extension, ".k%02d", n))
+            visit(extension);
+}
+
+const ShellExtensionValue ShellExtensionValues[ShellExtensionValueCount] = {
+    {CLASS_KEY, "", "Lumbex", false},
+    {SERVER_KEY, "", NULL, false},
+    {SERVER_KEY, "ThreadingModel", "Apartment", false},
+    {"Lumbex\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
+    {"Lumbex\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
+    {"Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
+    {"Lumbex.ZIP\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
+    {"exefile\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", "", false},
+    {"Lumbex\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID, true},
+    {"Lumbex.ZIP\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID, true},
+    {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
+    {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
+    {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
+    {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
+};
+
+// The rows up to "ShellExt" are read first: its value decides whether the
+// last two boxes may be changed.
+const StoredChoice StoredChoices[StoredChoiceCount] = {
+    {IDC_KEZ, SETTINGS_KEY "\\.kez", "Associated", 1},
+    {IDC_ZIP, SETTINGS_KEY "\\.zip", "Associated", 1},
+    {IDC_CAB, SETTINGS_KEY "\\.cab", "Associated", 1},
+    {IDC_ARJ, SETTINGS_KEY "\\.arj", "Associated", 1},
+    {IDC_LZH, SETTINGS_KEY "\\.lzh", "Associated", 1},
+    {IDC_DESKTOP, SETTINGS_KEY "\\Links", "Desktop", 0},
+    {IDC_STARTMENU, SETTINGS_KEY "\\Links", "StartMenu", 0},
+    {IDC_PROGRAMS, SETTINGS_KEY "\\Links", "Programs", 1},
+    {IDC_SHELLEXT, SETTINGS_KEY, "ShellExt", 1},
+    {IDC_CASCADED, SETTINGS_KEY, "CascadedMenu", 0},
+    {IDC_MENUICONS, SETTINGS_KEY, "MenuIcons", 1},
+};
+
+// "Lumbex95.exe": the archiver's name for the shell in an older version.
+const RemovedItem RemovedItems[RemovedItemCount] = {
+    {LocalMachine, UninstallEntryKey, NULL, DeleteKeyOnly},
+    {LocalMachine, WINDOWS_KEY "App Paths\\Lumbex95.exe", NULL, DeleteKeyOnly},
+    {LocalMachine, AppPathKey, NULL, DeleteKeyOnly},
+    {LocalMachine, ApprovedKey, SHELL_EXTENSION_CLSID, DeleteOneValue},
+    {CurrentUser, ProductKey, NULL, DeleteWholeTree},
+};
+
+// Empty archives for the shell's New menu. Stored with the first byte zero,
+// so that the executable never holds an archive signature whole.
+static const BYTE KezTemplate[20] = {
+    0x00, 0x65, 0x7A, 0x21, 0x1A, 0x07, 0x00,   // signature
+    0xCF, 0x90,                                 // header check: CRC-32 of bytes 9-19
+    0x73, 0x00, 0x00, 0x0D, 0x00,               // main header: type, flags, size
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+};
+static const BYTE ZipTemplate[22] = {0x00, 0x4B, 0x05, 0x06};  // end of central directory
+
+DWORD OwnTemplate(const ArchiveType& type, BYTE* out, DWORD cap)
+{
+    const BYTE* stored = NULL;
+    DWORD size = 0;
+    BYTE first = 0;
+    if (type.checkBox == IDC_KEZ) {
+        stored = KezTemplate;
+        size = sizeof KezTemplate;
+        first = 0x4B;
+    } else if (type.checkBox == IDC_ZIP) {
+        stored = ZipTemplate;
+        size = sizeof ZipTemplate;
+        first = 0x50;
+    }
+    if (size > cap)
+        return 0;
+    for (DWORD i = 0; i < size; i++)
+        out[i] = stored[i];
+    if (size)
+        out[0] = first;
+    return size;
+}
+
+bool IsOwnShellNew(const ArchiveType& type)
+{
+    char key[80];
+    HKEY opened;
+    if (!TextFormat(key, sizeof key, "%s\\ShellNew", type.extension) ||
+        RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return false;
+    BYTE own[32];
+    DWORD ownSize = OwnTemplate(type, own, sizeof own);
+    DWORD subkeys = 1;
+    DWORD values = 0;
+    BYTE data[32];
+    DWORD size = sizeof data;
+    DWORD kind = REG_NONE;
+    bool same = RegQueryInfoKeyA(opened, NULL, NULL, NULL, &subkeys, NULL, NULL, &values, NULL,
+                                 NULL, NULL, NULL) == ERROR_SUCCESS &&
+                subkeys == 0 && values == 1 &&
+                RegQueryValueExA(opened, "Data", NULL, &kind, data, &size) == ERROR_SUCCESS &&
+                kind == REG_BINARY && ownSize != 0 && size == ownSize;
+    for (DWORD i = 0; same && i < size; i++)
+        same = data[i] == own[i];
+    RegCloseKey(opened);
+    return same;
+}

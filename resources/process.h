@@ -1,0 +1,28 @@
+// Process-wide state, set at start-up and read everywhere below the entry
+// point, and the results that end a run.
+#ifndef LUMBEX_RESOURCES_PROCESS_H
+#define LUMBEX_RESOURCES_PROCESS_H
+
+#include <windows.h>
+
+extern HINSTANCE OwnInstance;
+extern HMODULE ResourceModule;
+extern bool ResourceModuleLoaded;   // ResourceModule is kezlng.dll, to be freed
+extern DWORD PlatformId;            // one of the two below, or 0 when unknown
+extern HICON AppIcon;
+extern HFONT BoldFont;
+extern BYTE SilentMode;
+
+const DWORD PlatformWindows95 = VER_PLATFORM_WIN32_WINDOWS;    // 95, 98, Me
+const DWORD PlatformNt = VER_PLATFORM_WIN32_NT;
+
+// Exit codes as installers and deployment tools read them (those of
+// Windows Installer).
+const int ExitDone = 0;
+const int ExitDeclined = 1602;  // the user answered No; nothing was changed
+const int ExitFailed = 1603;    // could not run; nothing was changed
+
+// Frees a loaded language module; texts come from the own image afterwards.
+void ReleaseLanguageModule();
+
+#endif
