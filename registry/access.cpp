@@ -65,36 +65,36 @@ HKEY OpenRegKeyForRead(const char* key)
     return opened;
 }
 
-LONG CloseRegKey(HKEY key)
+void CloseRegKey(HKEY key)
 {
-    if (HeldKey || !key)
-        return 0;
-    return RegCloseKey(key);
+    if (!HeldKey && key)
+        RegCloseKey(key);
 }
 
-static void WriteValue(const char* key, const char* name, DWORD type, const void* data,
+static bool WriteValue(const char* key, const char* name, DWORD type, const void* data,
                        DWORD size)
 {
     HKEY opened = OpenRegKeyForWrite(key);
     if (!opened)
-        return;
-    RegSetValueExA(opened, name, 0, type, (const BYTE*)data, size);
+        return false;
+    bool written = RegSetValueExA(opened, name, 0, type, (const BYTE*)data, size) == ERROR_SUCCESS;
     CloseRegKey(opened);
+    return written;
 }
 
-void WriteRegString(const char* key, const char* name, const char* text)
+bool WriteRegString(const char* key, const char* name, const char* text)
 {
-    WriteValue(key, name, REG_SZ, text, (DWORD)strlen(text) + 1);
+    return WriteValue(key, name, REG_SZ, text, (DWORD)strlen(text) + 1);
 }
 
-void WriteRegDword(const char* key, const char* name, DWORD value)
+bool WriteRegDword(const char* key, const char* name, DWORD value)
 {
-    WriteValue(key, name, REG_DWORD, &value, sizeof value);
+    return WriteValue(key, name, REG_DWORD, &value, sizeof value);
 }
 
-void WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD count)
+bool WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD count)
 {
-    WriteValue(key, name, REG_BINARY, bytes, count);
+    return WriteValue(key, name, REG_BINARY, bytes, count);
 }
 
 // Queries into buffer; on success *size is the stored byte count.
@@ -185,16 +185,17 @@ DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void*
     return 0;
 }
 
-LONG DeleteRegKey(const char* key)
+bool DeleteRegKey(const char* key)
 {
-    return RegDeleteKeyA(RegistryRoot, key);
+    return RegDeleteKeyA(RegistryRoot, key) == ERROR_SUCCESS;
 }
 
-void DeleteRegValue(const char* key, const char* name)
+bool DeleteRegValue(const char* key, const char* name)
 {
     HKEY opened;
     if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(opened, name);
+        return false;
+    bool deleted = RegDeleteValueA(opened, name) == ERROR_SUCCESS;
     RegCloseKey(opened);        // a key of its own: closed even while one is held
+    return deleted;
 }

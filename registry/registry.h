@@ -8,9 +8,10 @@
 void SetRegistryRoot(HKEY root);
 HKEY GetRegistryRoot();
 
-void WriteRegString(const char* key, const char* name, const char* text);
-void WriteRegDword(const char* key, const char* name, DWORD value);
-void WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD count);
+// Every operation returns true when it was done, false when not.
+bool WriteRegString(const char* key, const char* name, const char* text);
+bool WriteRegDword(const char* key, const char* name, DWORD value);
+bool WriteRegBinary(const char* key, const char* name, const void* bytes, DWORD count);
 
 // Reads never fail for the caller: on any failure the default is used and the
 // result is false. A text read back always ends in a zero inside the buffer.
@@ -25,29 +26,29 @@ DWORD GetRegDword(const char* key, const char* name, DWORD defaultValue);
 DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void* defaultBytes,
                     DWORD capacity);
 
-LONG DeleteRegKey(const char* key);
-void DeleteRegValue(const char* key, const char* name);
+bool DeleteRegKey(const char* key);        // this key only: false if it has subkeys on NT
+bool DeleteRegValue(const char* key, const char* name);
 
 // While a key is held, every read and write uses it whatever path is given.
 void HoldNextRegKey();
 void ReleaseHeldRegKey();
 HKEY OpenRegKeyForWrite(const char* key);
 HKEY OpenRegKeyForRead(const char* key);
-LONG CloseRegKey(HKEY key);
+void CloseRegKey(HKEY key);
 
 // Whole trees. Child paths that would not fit are skipped, never cut.
-LONG RemoveRegTree(const char* key);       // one call on the Windows 95 family
-LONG DeleteRegTree(const char* key);       // repeated passes until one deletes nothing
-LONG DeleteRegTreePass(const char* key);
+bool RemoveRegTree(const char* key);       // one call on the Windows 95 family
+bool DeleteRegTree(const char* key);       // repeated passes until one deletes nothing
+bool DeleteRegTreePass(const char* key);   // true when the key itself went
 DWORD DeleteRegTreePasses();               // passes made by the last DeleteRegTree
-// 1 when the whole source tree was copied over the emptied destination.
-int CopyRegTree(const char* source, const char* destination);
-int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
-                       const char* destination);
+// True when the whole source tree was copied over the emptied destination.
+bool CopyRegTree(const char* source, const char* destination);
+bool CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+                        const char* destination);
 // pattern holds one integer conversion, e.g. "Software\\Lumbex\\History\\%d".
-LONG ShiftRegKeysDown(const char* pattern, int first);
-LONG ShiftRegKeysUp(const char* pattern, int low, int high);
+bool ShiftRegKeysDown(const char* pattern, int first);
+bool ShiftRegKeysUp(const char* pattern, int low, int high);
 bool RegKeyExists(const char* key);
-int EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity);
+bool EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity);
 
 #endif

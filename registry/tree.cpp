@@ -8,13 +8,12 @@
 static DWORD DeletedKeys;
 static DWORD Passes;
 
-LONG DeleteRegTreePass(const char* key)
+bool DeleteRegTreePass(const char* key)
 {
     HKEY root = GetRegistryRoot();
     HKEY opened;
-    LONG status = RegOpenKeyExA(root, key, 0, KEY_READ, &opened);
-    if (status != ERROR_SUCCESS)
-        return status;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
     char name[256];             // a key name holds up to 255 characters
     char child[512];
     // The index keeps rising although each handled child is normally gone,
@@ -29,22 +28,22 @@ LONG DeleteRegTreePass(const char* key)
             DeleteRegTreePass(child);
     }
     RegCloseKey(opened);
-    status = RegDeleteKeyA(root, key);
-    if (status == ERROR_SUCCESS)
-        DeletedKeys++;
-    return status;
+    if (RegDeleteKeyA(root, key) != ERROR_SUCCESS)
+        return false;
+    DeletedKeys++;
+    return true;
 }
 
-LONG DeleteRegTree(const char* key)
+bool DeleteRegTree(const char* key)
 {
-    LONG status;
+    bool deleted;
     Passes = 0;
     do {
         DeletedKeys = 0;
-        status = DeleteRegTreePass(key);
+        deleted = DeleteRegTreePass(key);
         Passes++;
     } while (DeletedKeys != 0);
-    return status;
+    return deleted;
 }
 
 DWORD DeleteRegTreePasses()
@@ -52,14 +51,11 @@ DWORD DeleteRegTreePasses()
     return Passes;
 }
 
-LONG RemoveRegTree(const char* key)
+bool RemoveRegTree(const char* key)
 {
     // The Windows 95 family deletes a key with its subkeys in one call.
-    if (PlatformId == PlatformWindows95) {
-        LONG status = RegDeleteKeyA(GetRegistryRoot(), key);
-        if (status == ERROR_SUCCESS)
-            return status;
-    }
+    if (PlatformId == PlatformWindows95 && RegDeleteKeyA(GetRegistryRoot(), key) == ERROR_SUCCESS)
+        return true;
     return DeleteRegTree(key);
 }
 
@@ -116,12 +112,12 @@ static bool CopyValues(HKEY from, HKEY to)
 
 // Children of keys apart from each other are apart as well, so the overlap
 // is looked at once, by the caller.
-static int CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+static bool CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
                     const char* destination)
 {
     HKEY from;
     if (RegOpenKeyExA(sourceRoot, source, 0, KEY_READ, &from) != ERROR_SUCCESS)
-        return 0;
+        return false;
     HKEY savedRoot = GetRegistryRoot();
     SetRegistryRoot(destinationRoot);
     DeleteRegTree(destination);
@@ -133,14 +129,14 @@ static int CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
         RegCloseKey(left);
     if (status != ERROR_FILE_NOT_FOUND) {
         RegCloseKey(from);
-        return 0;
+        return false;
     }
     HKEY to;
     DWORD disposition;
     if (RegCreateKeyExA(destinationRoot, destination, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         NULL, &to, &disposition) != ERROR_SUCCESS) {
         RegCloseKey(from);
-        return 0;
+        return false;
     }
     bool complete = CopyValues(from, to);
 
@@ -174,19 +170,19 @@ static int CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
     }
     RegCloseKey(from);
     RegCloseKey(to);
-    return complete ? 1 : 0;
+    return complete;
 }
 
-int CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
-                       const char* destination)
+bool CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
+                        const char* destination)
 {
     // Emptying a destination that overlaps the source would destroy the source.
     if (sourceRoot == destinationRoot && Overlap(source, destination))
-        return 0;
+        return false;
     return CopyTree(sourceRoot, source, destinationRoot, destination);
 }
 
-int CopyRegTree(const char* source, const char* destination)
+bool CopyRegTree(const char* source, const char* destination)
 {
     HKEY root = GetRegistryRoot();
     return CopyRegTreeBetween(root, source, root, destination);
@@ -197,14 +193,14 @@ static bool NumberedKey(char* key, const char* pattern, int n)
     return IsSingleNumberFormat(pattern) && TextFormat(key, 256, pattern, n);
 }
 
-LONG ShiftRegKeysDown(const char* pattern, int first)
+bool ShiftRegKeysDown(const char* pattern, int first)
 {
     char destination[256];
     char source[256];
     int n = first;
     // No number follows the largest one: the run ends there.
     if (first == INT_MAX || !NumberedKey(destination, pattern, n))
-        return ERROR_INVALID_PARAMETER;
+        return false;
     while (n < INT_MAX) {
         n++;
         if (!NumberedKey(source, pattern, n) || !CopyRegTree(source, destination))
@@ -214,7 +210,7 @@ LONG ShiftRegKeysDown(const char* pattern, int first)
     return DeleteRegTree(destination);
 }
 
-LONG ShiftRegKeysUp(const char* pattern, int low, int high)
+bool ShiftRegKeysUp(const char* pattern, int low, int high)
 {
     char destination[256];
     char source[256];
@@ -226,7 +222,7 @@ LONG ShiftRegKeysUp(const char* pattern, int low, int high)
     }
     // Stopped early: the key numbered low has not moved yet and must stay.
     if (n > low || !NumberedKey(destination, pattern, low))
-        return ERROR_FILE_NOT_FOUND;
+        return false;
     return DeleteRegTree(destination);
 }
 
@@ -239,28 +235,28 @@ bool RegKeyExists(const char* key)
     return true;
 }
 
-int EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity)
+bool EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity)
 {
     HKEY opened = OpenRegKeyForRead(key);
     if (!opened)
-        return 0;
+        return false;
     char name[512];
     DWORD length = sizeof name;
     FILETIME written;
     LONG status = RegEnumKeyExA(opened, index, name, &length, NULL, NULL, NULL, &written);
     CloseRegKey(opened);
     if (status != ERROR_SUCCESS)
-        return 0;
+        return false;
     char full[512];
     if (!TextCopy(full, sizeof full, key) || (key[0] && !AppendBackslash(full, sizeof full)) ||
         !TextAppend(full, sizeof full, name))
-        return 0;
+        return false;
     DWORD n = 0;
     while (full[n])
         n++;
     if (n >= capacity)
-        return 0;       // a cut path would name another key
+        return false;   // a cut path would name another key
     for (DWORD i = 0; i < capacity; i++)
         output[i] = i < n ? full[i] : 0;
-    return 1;
+    return true;
 }

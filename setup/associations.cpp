@@ -19,7 +19,7 @@ static bool ShellNewKey(char* key, size_t cap, const ArchiveType& type)
 // back at uninstall in place of whatever is there by then.
 static bool KeepAside(const char* key, const char* saved)
 {
-    if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved) == 1)
+    if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, HKEY_CURRENT_USER, saved))
         return true;
     SetRegistryRoot(HKEY_CURRENT_USER);
     RemoveRegTree(saved);

@@ -2,20 +2,20 @@
 
 #include "../resources/text.h"
 
-int RunCommand(const char* commandLine, const char* directory)
+bool RunCommand(const char* commandLine, const char* directory)
 {
     // CreateProcessA may write into the command line it is given.
     char line[512];
     if (!TextCopy(line, sizeof line, commandLine))
-        return 0;
+        return false;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, directory, &startup, &process))
-        return 0;
+        return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return 1;
+    return true;
 }
 
 bool ViewerFolder(char* path, size_t cap)

@@ -26,10 +26,11 @@ void WriteUninstallEntry();
 // The archiver's home page.
 extern const char HomePage[];
 
-HRESULT CreateShortcut(const char* target, const char* linkPath, const char* description);
+// Saves a shell link at linkPath; true when it was saved.
+bool CreateShortcut(const char* target, const char* linkPath, const char* description);
 // Starts a command line as a process of its own in directory (NULL: this
-// process's current directory); 1 when it started.
-int RunCommand(const char* commandLine, const char* directory);
+// process's current directory); true when it started.
+bool RunCommand(const char* commandLine, const char* directory);
 // A folder for what setup starts to show a document in: never the install
 // folder, which it would hold as long as it runs.
 bool ViewerFolder(char* path, size_t cap);

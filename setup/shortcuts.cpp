@@ -74,7 +74,7 @@ static void ProgramGroup(HWND dialog, IMalloc* allocator, int csidl, const Group
     }
 }
 
-HRESULT CreateShortcut(const char* target, const char* linkPath, const char* description)
+bool CreateShortcut(const char* target, const char* linkPath, const char* description)
 {
     OleInitialize(NULL);
     IShellLinkA* link = NULL;
@@ -98,7 +98,7 @@ HRESULT CreateShortcut(const char* target, const char* linkPath, const char* des
         link->Release();
     }
     OleUninitialize();
-    return result;
+    return SUCCEEDED(result);
 }
 
 void CreateLinks(HWND dialog)

@@ -137,14 +137,14 @@ TEST_F(Access, DeletionsRemoveOneKeyOrOneValue)
     std::string child = Key("P\\C");
     WriteRegString(child.c_str(), "V", "x");
     WriteRegString(parent.c_str(), "V", "y");
-    EXPECT_NE(0, DeleteRegKey(parent.c_str()));       // NT refuses a key with subkeys
-    EXPECT_EQ(0, DeleteRegKey(child.c_str()));
-    EXPECT_NE(0, DeleteRegKey(child.c_str()));
+    EXPECT_FALSE(DeleteRegKey(parent.c_str()));       // NT refuses a key with subkeys
+    EXPECT_TRUE(DeleteRegKey(child.c_str()));
+    EXPECT_FALSE(DeleteRegKey(child.c_str()));
     DeleteRegValue(parent.c_str(), "V");
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, parent, "V"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, parent));
     DeleteRegValue(parent.c_str(), "Missing");
-    EXPECT_EQ(0, DeleteRegKey(parent.c_str()));
+    EXPECT_TRUE(DeleteRegKey(parent.c_str()));
 }
 
 TEST_F(Access, AHeldKeyServesTwoPathsAndARootChangeUntilReleased)

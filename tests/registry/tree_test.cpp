@@ -54,17 +54,17 @@ TEST_F(Tree, EachPassDeletesEveryOtherChildUntilTheKeyGoes)
     for (const char* child : {"K1", "K2", "K3", "K4", "K5"})
         Make(std::string("K\\") + child);
     std::string k = Key("K");
-    EXPECT_NE(0, DeleteRegTreePass(k.c_str()));
+    EXPECT_FALSE(DeleteRegTreePass(k.c_str()));
     EXPECT_EQ((Names{"K2", "K4"}), Children("K"));
-    EXPECT_NE(0, DeleteRegTreePass(k.c_str()));
+    EXPECT_FALSE(DeleteRegTreePass(k.c_str()));
     EXPECT_EQ((Names{"K4"}), Children("K"));
-    EXPECT_EQ(0, DeleteRegTreePass(k.c_str()));
+    EXPECT_TRUE(DeleteRegTreePass(k.c_str()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, k));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteRegTreePass(k.c_str()));
+    EXPECT_FALSE(DeleteRegTreePass(k.c_str()));
 
     for (const char* child : {"K1", "K2", "K3", "K4", "K5"})
         Make(std::string("K\\") + child);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteRegTree(k.c_str()));
+    EXPECT_FALSE(DeleteRegTree(k.c_str()));
     EXPECT_EQ(4u, DeleteRegTreePasses());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, k));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Base));
@@ -72,10 +72,10 @@ TEST_F(Tree, EachPassDeletesEveryOtherChildUntilTheKeyGoes)
 
 TEST_F(Tree, MissingAndLeafKeysTakeOneAndTwoPasses)
 {
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, DeleteRegTree(Key("Missing").c_str()));
+    EXPECT_FALSE(DeleteRegTree(Key("Missing").c_str()));
     EXPECT_EQ(1u, DeleteRegTreePasses());
     Make("Leaf");
-    EXPECT_NE(0, DeleteRegTree(Key("Leaf").c_str()));
+    EXPECT_FALSE(DeleteRegTree(Key("Leaf").c_str()));
     EXPECT_EQ(2u, DeleteRegTreePasses());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Leaf")));
 }
@@ -103,7 +103,7 @@ TEST_F(Tree, KeysWithTheLongestNamesGoAndAreCopied)
     std::string name(220, 'N');
     Make("Names\\" + name + "\\Child");
     Make("Names\\" + name, "long");
-    EXPECT_EQ(1, CopyRegTree(Key("Names").c_str(), Key("Copy").c_str()));
+    EXPECT_TRUE(CopyRegTree(Key("Names").c_str(), Key("Copy").c_str()));
     EXPECT_EQ("long", RegText(HKEY_CURRENT_USER, Key("Copy\\" + name), "V"));
     DeleteRegTree(Key("Names").c_str());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Names")));
@@ -124,9 +124,9 @@ TEST_F(Tree, KeysBeyondThePathLimitsAreLeftAloneWithoutHarm)
                                  KEY_ALL_ACCESS, NULL, &childKey, NULL));
     RegCloseKey(childKey);
     std::string narrow(parent.begin(), parent.end());
-    EXPECT_NE(0, DeleteRegTree(narrow.c_str()));
-    EXPECT_NE(0, RemoveRegTree(Key("Long").c_str()));
-    EXPECT_EQ(0, CopyRegTree(Key("Long").c_str(), Key("Copy").c_str()));
+    EXPECT_FALSE(DeleteRegTree(narrow.c_str()));
+    EXPECT_FALSE(RemoveRegTree(Key("Long").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Long").c_str(), Key("Copy").c_str()));
     DWORD subkeys = 0;
     EXPECT_EQ(0, RegQueryInfoKeyW(parentKey, NULL, NULL, NULL, &subkeys, NULL, NULL, NULL, NULL,
                                   NULL, NULL, NULL));
@@ -140,20 +140,20 @@ TEST_F(Tree, TheWindows95FamilyDeletesWithOneCallWhenThePlatformAllows)
     PlatformId = VER_PLATFORM_WIN32_WINDOWS;
     DeleteRegTree(Key("Missing").c_str());          // passes = 1 from here
     Make("Leaf");
-    EXPECT_EQ(0, RemoveRegTree(Key("Leaf").c_str()));
+    EXPECT_TRUE(RemoveRegTree(Key("Leaf").c_str()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Leaf")));
     EXPECT_EQ(1u, DeleteRegTreePasses()) << "no pass-based deletion ran";
 
     // Wine refuses a key with subkeys, as the NT family does: passes follow.
     Make("T\\A\\B");
     Make("T\\C");
-    EXPECT_NE(0, RemoveRegTree(Key("T").c_str()));
+    EXPECT_FALSE(RemoveRegTree(Key("T").c_str()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("T")));
     EXPECT_GE(DeleteRegTreePasses(), 2u);
 
     PlatformId = VER_PLATFORM_WIN32_NT;
     Make("Leaf");
-    EXPECT_NE(0, RemoveRegTree(Key("Leaf").c_str()));
+    EXPECT_FALSE(RemoveRegTree(Key("Leaf").c_str()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Leaf")));
     EXPECT_EQ(2u, DeleteRegTreePasses());
 }
@@ -184,7 +184,7 @@ TEST_F(Tree, CopyEmptiesTheDestinationAndKeepsExactTypesAndLengths)
     Make("Dst\\Stale");
     SetRaw(HKEY_CURRENT_USER, Key("Dst"), "Old", REG_SZ, std::string("old\0", 4));
 
-    EXPECT_EQ(1, CopyRegTree(src.c_str(), Key("Dst").c_str()));
+    EXPECT_TRUE(CopyRegTree(src.c_str(), Key("Dst").c_str()));
     for (const Value& v : values) {
         EXPECT_EQ(v.type, RegType(HKEY_CURRENT_USER, Key("Dst"), v.name)) << v.name;
         EXPECT_EQ(v.bytes, RegRaw(HKEY_CURRENT_USER, Key("Dst"), v.name)) << v.name;
@@ -198,22 +198,22 @@ TEST_F(Tree, CopyEmptiesTheDestinationAndKeepsExactTypesAndLengths)
 TEST_F(Tree, CopyRefusesMissingSourcesOverlapsAndReportsIncompleteCopies)
 {
     Make("Dst");
-    EXPECT_EQ(0, CopyRegTree(Key("Missing").c_str(), Key("Dst").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Missing").c_str(), Key("Dst").c_str()));
     EXPECT_EQ("x", RegText(HKEY_CURRENT_USER, Key("Dst"), "V"));
 
     Make("Src\\Inner");
-    EXPECT_EQ(0, CopyRegTree(Key("Src").c_str(), Key("Src").c_str()));
-    EXPECT_EQ(0, CopyRegTree(Key("Src").c_str(), Key("SRC\\Inner\\Deeper").c_str()));
-    EXPECT_EQ(0, CopyRegTree(Key("Src\\Inner").c_str(), Key("src").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Src").c_str(), Key("Src").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Src").c_str(), Key("SRC\\Inner\\Deeper").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Src\\Inner").c_str(), Key("src").c_str()));
     EXPECT_EQ("x", RegText(HKEY_CURRENT_USER, Key("Src\\Inner"), "V"));
-    EXPECT_EQ(1, CopyRegTree(Key("Src").c_str(), Key("Src2").c_str()));
+    EXPECT_TRUE(CopyRegTree(Key("Src").c_str(), Key("Src2").c_str()));
 
     // Names compare as the registry compares them, beyond ASCII too (the
     // letters are A and a with diaeresis in the test's code page 1252).
     Make("\xC4\\Inner");
     ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("\xE4\\INNER")));
-    EXPECT_EQ(0, CopyRegTree(Key("\xC4").c_str(), Key("\xE4\\inner\\Deeper").c_str()));
-    EXPECT_EQ(0, CopyRegTree(Key("Src\\").c_str(), Key("Src\\Inner").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("\xC4").c_str(), Key("\xE4\\inner\\Deeper").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Src\\").c_str(), Key("Src\\Inner").c_str()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("\xC4\\Inner\\Deeper")));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("Src\\Inner\\Inner")));
 
@@ -222,22 +222,22 @@ TEST_F(Tree, CopyRefusesMissingSourcesOverlapsAndReportsIncompleteCopies)
     HKEY root;
     ASSERT_EQ(0, RegOpenKeyExA(HKEY_CURRENT_USER, Key("Root").c_str(), 0, KEY_ALL_ACCESS, &root));
     SetRegistryRoot(root);
-    EXPECT_EQ(0, CopyRegTree("", "Copy"));
-    EXPECT_EQ(0, CopyRegTree("Inside", ""));
+    EXPECT_FALSE(CopyRegTree("", "Copy"));
+    EXPECT_FALSE(CopyRegTree("Inside", ""));
     SetRegistryRoot(HKEY_CURRENT_USER);
     RegCloseKey(root);
     EXPECT_EQ((Names{"Inside"}), Children("Root"));
 
     SetRaw(HKEY_CURRENT_USER, Key("Big"), "Huge", REG_BINARY, std::string(1001, 'h'));
-    EXPECT_EQ(0, CopyRegTree(Key("Big").c_str(), Key("BigCopy").c_str()));
+    EXPECT_FALSE(CopyRegTree(Key("Big").c_str(), Key("BigCopy").c_str()));
 
     // A destination that cannot be emptied: a key below it that may not be
     // looked into stays, and would mix with the copy.
     Make("Locked\\Sealed\\Inner");
     ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, Key("Locked\\Sealed"), KEY_ENUMERATE_SUB_KEYS));
-    int copied = CopyRegTree(Key("Src").c_str(), Key("Locked").c_str());
+    bool copied = CopyRegTree(Key("Src").c_str(), Key("Locked").c_str());
     ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, Key("Locked\\Sealed"), 0));
-    EXPECT_EQ(0, copied);
+    EXPECT_FALSE(copied);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("Locked\\Sealed\\Inner")));
 }
 
@@ -259,14 +259,14 @@ TEST_F(Tree, ShiftingDownMovesEachKeyOneNumberLower)
     ShiftRegKeysDown(Key("M\\%02d").c_str(), 7);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("M\\07")));
 
-    EXPECT_NE(0, ShiftRegKeysDown(Key("M\\%s").c_str(), 7));     // not a number pattern
+    EXPECT_FALSE(ShiftRegKeysDown(Key("M\\%s").c_str(), 7));     // not a number pattern
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, Key("M\\7")));
 
     // The run ends at the largest number; nothing wraps round to the lowest.
     Make("X\\2147483646", "below");
     Make("X\\2147483647", "largest");
     Make("X\\-2147483648", "lowest");
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, ShiftRegKeysDown(Key("X\\%d").c_str(), 2147483647));
+    EXPECT_FALSE(ShiftRegKeysDown(Key("X\\%d").c_str(), 2147483647));
     EXPECT_EQ("largest", RegText(HKEY_CURRENT_USER, Key("X\\2147483647"), "V"));
     ShiftRegKeysDown(Key("X\\%d").c_str(), 2147483646);
     EXPECT_EQ("largest", RegText(HKEY_CURRENT_USER, Key("X\\2147483646"), "V"));
@@ -288,7 +288,7 @@ TEST_F(Tree, ShiftingUpFreesTheLowNumber)
     Make("U\\1", "one");
     Make("U\\2", "two");
     Make("U\\3", "three");
-    EXPECT_NE(0, ShiftRegKeysUp(Key("U\\%d").c_str(), 1, 4));
+    EXPECT_FALSE(ShiftRegKeysUp(Key("U\\%d").c_str(), 1, 4));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Key("U\\1")));
     EXPECT_EQ("one", RegText(HKEY_CURRENT_USER, Key("U\\2"), "V"));
     EXPECT_EQ("two", RegText(HKEY_CURRENT_USER, Key("U\\3"), "V"));
@@ -298,7 +298,7 @@ TEST_F(Tree, ShiftingUpFreesTheLowNumber)
     Make("G\\1", "one");
     Make("G\\2", "two");
     Make("G\\4", "four");
-    EXPECT_NE(0, ShiftRegKeysUp(Key("G\\%d").c_str(), 1, 5));
+    EXPECT_FALSE(ShiftRegKeysUp(Key("G\\%d").c_str(), 1, 5));
     EXPECT_EQ("one", RegText(HKEY_CURRENT_USER, Key("G\\1"), "V"));
     EXPECT_EQ("two", RegText(HKEY_CURRENT_USER, Key("G\\2"), "V"));
     EXPECT_EQ("four", RegText(HKEY_CURRENT_USER, Key("G\\5"), "V"));
@@ -310,18 +310,18 @@ TEST_F(Tree, EnumerationNamesSubkeysByTheirFullPath)
     Make("E\\Second");
     char out[64];
     memset(out, 'Q', sizeof out);
-    ASSERT_EQ(1, EnumRegSubkey(Key("E").c_str(), 1, out, sizeof out));
+    ASSERT_TRUE(EnumRegSubkey(Key("E").c_str(), 1, out, sizeof out));
     EXPECT_EQ(Key("E\\Second"), out);
     for (size_t i = Key("E\\Second").size(); i < sizeof out; i++)
         ASSERT_EQ(0, out[i]) << i;
-    EXPECT_EQ(0, EnumRegSubkey(Key("E").c_str(), 2, out, sizeof out));
-    EXPECT_EQ(0, EnumRegSubkey(Key("Missing").c_str(), 0, out, sizeof out));
-    EXPECT_EQ(0, EnumRegSubkey(Key("E").c_str(), 0, out, 10));     // would be cut
+    EXPECT_FALSE(EnumRegSubkey(Key("E").c_str(), 2, out, sizeof out));
+    EXPECT_FALSE(EnumRegSubkey(Key("Missing").c_str(), 0, out, sizeof out));
+    EXPECT_FALSE(EnumRegSubkey(Key("E").c_str(), 0, out, 10));     // would be cut
 
     char first[256];
     DWORD length = sizeof first;
     ASSERT_EQ(0, RegEnumKeyExA(HKEY_CURRENT_USER, 0, first, &length, NULL, NULL, NULL, NULL));
-    ASSERT_EQ(1, EnumRegSubkey("", 0, out, sizeof out));
+    ASSERT_TRUE(EnumRegSubkey("", 0, out, sizeof out));
     EXPECT_STREQ(first, out);
 
     EXPECT_TRUE(RegKeyExists(Key("E\\First").c_str()));

@@ -217,13 +217,13 @@ TEST(RunCommandTest, StartsWithoutWaitingAndReportsFailure)
     std::string folder = MakeSandbox("run command");
     ASSERT_TRUE(PlaceProduct(folder));
     std::string line = "\"" + folder + "\\Lumbex.exe\" \"an archive.kez\"";
-    EXPECT_EQ(1, RunCommand(line.c_str(), NULL));
+    EXPECT_TRUE(RunCommand(line.c_str(), NULL));
     EXPECT_TRUE(Eventually([&] {
         return RecordedCommandLines(folder + "\\Lumbex.exe") == std::vector<std::string>{line};
     }));
-    EXPECT_EQ(0, RunCommand("no-such-program-anywhere.exe", NULL));
+    EXPECT_FALSE(RunCommand("no-such-program-anywhere.exe", NULL));
     std::string tooLong = "\"" + folder + "\\Lumbex.exe\" " + std::string(600, 'x');
-    EXPECT_EQ(0, RunCommand(tooLong.c_str(), NULL));
+    EXPECT_FALSE(RunCommand(tooLong.c_str(), NULL));
     Sleep(300);
     EXPECT_EQ(1u, RecordedCommandLines(folder + "\\Lumbex.exe").size());
 }

@@ -238,18 +238,18 @@ TEST(CreateShortcut, SavesTargetAndDescriptionAndReportsFailures)
 {
     std::string folder = MakeSandbox("shortcut");
     std::string link = folder + "\\Plain.lnk";
-    EXPECT_EQ(S_OK, CreateShortcut("C:\\Somewhere\\Tool.exe", link.c_str(), "Described"));
+    EXPECT_TRUE(CreateShortcut("C:\\Somewhere\\Tool.exe", link.c_str(), "Described"));
     Shortcut shortcut = ReadShortcut(link);
     ASSERT_TRUE(shortcut.found);
     EXPECT_EQ("C:\\Somewhere\\Tool.exe", shortcut.target);
     EXPECT_EQ("Described", shortcut.description);
 
     // Saved again over the existing file.
-    EXPECT_EQ(S_OK, CreateShortcut("C:\\Other.exe", link.c_str(), "Again"));
+    EXPECT_TRUE(CreateShortcut("C:\\Other.exe", link.c_str(), "Again"));
     EXPECT_EQ("C:\\Other.exe", ReadShortcut(link).target);
 
     std::string nowhere = folder + "\\missing folder\\Plain.lnk";
-    EXPECT_TRUE(FAILED(CreateShortcut("C:\\Tool.exe", nowhere.c_str(), "Lost")));
+    EXPECT_FALSE(CreateShortcut("C:\\Tool.exe", nowhere.c_str(), "Lost"));
     EXPECT_FALSE(Exists(nowhere));
 }
 
