@@ -159,7 +159,7 @@ TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
     BoxAnswer question = AnswerMessageBox("Uninstall Lumbex", IDYES, 15000);
     EXPECT_TRUE(question.found);
     EXPECT_EQ("Continue with uninstall Lumbex", question.text);
-    EXPECT_TRUE(Eventually([&] { return !Exists(folder); }, 20000));
+    EXPECT_TRUE(Eventually([&] { return !Exists(folder) && ScriptEnded(); }, 20000));
     WaitForSingleObject(remover, 10000);
     CloseHandle(remover);
     ExpectAllGone();
