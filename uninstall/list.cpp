@@ -1,8 +1,8 @@
 #include "uninstall.h"
 
+#include "../resources/list_line.h"
 #include "../resources/text.h"
 #include "folder_path.h"
-#include "../resources/list_line.h"
 
 // A path as the file system compares it: wide and upper case. Room for a
 // path that the system gives with its long names and a "\\?\" prefix.
@@ -74,14 +74,20 @@ static bool FindInstallPlace(const char* installFolder, InstallPlace* place)
     // Looked up here: older systems lack it.
     place->finalPath = (FinalPathFunction)(void*)GetProcAddress(
         GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW");
-    if (place->finalPath && FoldFinalPath(place->finalPath, place->written, &place->foldedFinal)) {
-        FoldedPath& folder = place->foldedFinal;
-        if (folder.text[folder.length - 1] != L'\\' && folder.length + 1 < 2 * MAX_PATH)
-            folder.text[folder.length++] = L'\\';
-        folder.text[folder.length] = 0;
-    } else {
+    FoldedPath& folder = place->foldedFinal;
+    if (!place->finalPath || !FoldFinalPath(place->finalPath, place->written, &folder)) {
         place->finalPath = NULL;
+        return true;
     }
+    if (folder.text[folder.length - 1] != L'\\') {
+        // Without its closing backslash, a folder named like it and longer would pass.
+        if (folder.length + 1 >= 2 * MAX_PATH) {
+            place->finalPath = NULL;
+            return true;
+        }
+        folder.text[folder.length++] = L'\\';
+    }
+    folder.text[folder.length] = 0;
     return true;
 }
 
