@@ -7,6 +7,7 @@
 
 #include "demo/demo.h"
 #include "driver/installed_state.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
@@ -44,7 +45,7 @@ void PrepareInstallation()
             list += std::string(file) + "\r\n";
     WriteBytes(InFolder("Uninstall.lst"), list);
 
-    if (PresentSetupRegistry().empty()) {
+    if (PresentArchiverRegistry().empty()) {
         Show("  (no setup-mode registry entries found: placing what setup mode writes)");
         PlaceSetupRegistry(DemoFolder);
     }
@@ -79,7 +80,7 @@ void ShowState(const std::string& when)
     Show("    install folder:   " +
          (IsFolder(DemoFolder) ? (files.empty() ? "empty" : files) : std::string("gone")));
     Show("    shortcuts:        " + Joined(PresentLinks()));
-    std::vector<std::string> registry = PresentSetupRegistry();
+    std::vector<std::string> registry = PresentArchiverRegistry();
     Show("    registry entries: " + std::to_string(registry.size()) + " of setup mode's");
     Show("    HKCR\\.kez:        \"" + RegText(HKEY_CLASSES_ROOT, ".kez", "") + "\"");
     Show("    removal script:   " + std::string(Exists(ScriptPath()) ? ScriptPath() : "none"));

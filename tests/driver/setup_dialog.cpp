@@ -1,5 +1,9 @@
 #include "driver/setup_dialog.h"
 
+#include <gtest/gtest.h>
+
+#include "registry/registry.h"
+
 namespace {
 
 INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM)
@@ -30,4 +34,12 @@ void CloseOptionsDialog(HWND dialog)
 {
     if (dialog)
         DestroyWindow(dialog);
+}
+
+void RunAction(void (*action)(HWND), HWND dialog)
+{
+    ASSERT_TRUE(dialog != NULL);
+    action(dialog);
+    CloseOptionsDialog(dialog);
+    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
 }

@@ -12,5 +12,8 @@ HWND OpenOptionsDialog(std::initializer_list<int> ticked);
 // All eleven boxes in their first-run defaults.
 HWND OpenOptionsDialogWithDefaults();
 void CloseOptionsDialog(HWND dialog);
+// Runs a setup action on an opened dialog, closes it, and expects the
+// action to leave the classes root selected.
+void RunAction(void (*action)(HWND), HWND dialog);
 
 #endif

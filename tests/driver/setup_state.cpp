@@ -1,5 +1,7 @@
 #include "driver/setup_state.h"
 
+#include <gtest/gtest.h>
+
 #include <shlobj.h>
 
 #include "driver/lumbex_state.h"
@@ -63,6 +65,27 @@ Shortcut ReadShortcut(const std::string& linkPath)
     if (SUCCEEDED(initialised))
         CoUninitialize();
     return shortcut;
+}
+
+void ExpectLink(const std::string& link, const std::string& target)
+{
+    Shortcut shortcut = ReadShortcut(link);
+    ASSERT_TRUE(shortcut.found) << link;
+    EXPECT_EQ(target, shortcut.target) << link;
+    EXPECT_EQ("Lumbex", shortcut.description) << link;
+    EXPECT_EQ("", shortcut.arguments) << link;
+}
+
+void ExpectGroup(const std::string& group, const std::string& folder)
+{
+    ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
+    ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
+    ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
+}
+
+bool ViewerRuns()
+{
+    return !ProcessIds("notepad.exe").empty() || !ProcessIds("write.exe").empty();
 }
 
 namespace {

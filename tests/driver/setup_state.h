@@ -28,6 +28,14 @@ struct Shortcut {
     std::string arguments;
 };
 Shortcut ReadShortcut(const std::string& linkPath);
+// The shortcut is there, leads to target, is described "Lumbex" and passes
+// no arguments.
+void ExpectLink(const std::string& link, const std::string& target);
+// The program group's three shortcuts in group, to the files in folder.
+void ExpectGroup(const std::string& group, const std::string& folder);
+
+// A process of the system's viewers (notepad, write) runs.
+bool ViewerRuns();
 
 // Closes the shell windows that opening a folder leaves behind; returns how
 // many there were.

@@ -11,6 +11,7 @@
 
 #include "driver/hostile_state.h"
 #include "driver/installed_state.h"
+#include "driver/lumbex_state.h"
 #include "driver/long_path.h"
 #include "driver/run_watch.h"
 #include "driver/sandbox.h"
@@ -20,7 +21,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string Settings = "Software\\Lumbex\\Setup";
+const std::string Settings = SettingsKey;
 const char* const Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
 // The removal scripts of both uninstallers finish without a crash or a
@@ -43,11 +44,6 @@ std::string Dword(DWORD value)
 std::string Setting(const std::string& extension)
 {
     return Settings + "\\" + extension;
-}
-
-void Text(HKEY root, const std::string& key, const std::string& name, const std::string& text)
-{
-    SetRaw(root, key, name, REG_SZ, Sz(text));
 }
 
 std::string Number(const std::string& name, DWORD value)
@@ -158,12 +154,12 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     // File types of the wrong shape; content types as they should be, but
     // one without its terminator.
     SetRaw(classes, ".kez", "", REG_DWORD, Dword(7));
-    Text(classes, ".zip", "", std::string(599, 'Z'));
-    Text(classes, ".cab", "", std::string(511, 'C'));
-    Text(classes, ".arj", "", std::string(512, 'A'));
+    SetText(classes, ".zip", "", std::string(599, 'Z'));
+    SetText(classes, ".cab", "", std::string(511, 'C'));
+    SetText(classes, ".arj", "", std::string(512, 'A'));
     SetRaw(classes, ".lzh", "", REG_SZ, "LzhOld");
     for (const char* extension : Extensions)
-        Text(classes, extension, "Content Type", std::string("application/x-old") + extension);
+        SetText(classes, extension, "Content Type", std::string("application/x-old") + extension);
     SetRaw(classes, ".lzh", "Content Type", REG_SZ, "application/x-old.lzh");  // no terminator
     SetRaw(user, Setting(".kez"), "Associated", REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8));
     SetRaw(user, Setting(".zip"), "Associated", REG_SZ, Sz("1"));
@@ -206,20 +202,20 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Names({"[.lzh]", Quoted("@", "LzhOld"), Quoted("Content Type", "application/x-old.lzh")}),
               RegistryLines(classes, ".lzh"));
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     // Content types of the wrong shape, and another program's New-menu
     // entry too big to be kept aside whole; file types as they should be.
     for (const char* extension : Extensions) {
         DeleteTree(classes, extension);
-        Text(classes, extension, "", std::string("Old") + extension);
+        SetText(classes, extension, "", std::string("Old") + extension);
     }
     SetRaw(classes, ".kez", "Content Type", REG_DWORD, Dword(7));
-    Text(classes, ".zip", "Content Type", "application/x-old.zip");
+    SetText(classes, ".zip", "Content Type", "application/x-old.zip");
     SetRaw(classes, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
-    Text(classes, ".zip\\ShellNew", "Extra", "kept");
-    Text(classes, ".cab", "Content Type", std::string(511, 'c'));
-    Text(classes, ".arj", "Content Type", std::string(512, 'a'));
+    SetText(classes, ".zip\\ShellNew", "Extra", "kept");
+    SetText(classes, ".cab", "Content Type", std::string(511, 'c'));
+    SetText(classes, ".arj", "Content Type", std::string(512, 'a'));
     SetRaw(classes, ".lzh", "Content Type", REG_BINARY, "application/x-lzh");
     SetRaw(user, Setting("Links"), "Programs", REG_DWORD, Dword(0));
     before = ExtensionTrees();
@@ -241,7 +237,7 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     Uninstall(folders[1], scripts[1], "after odd content types (" + builds[1].name + ")");
     for (int row = 0; row < 5; row++)
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     ExpectScriptsEndCleanly(scripts, folders, outside);
 }
@@ -264,8 +260,8 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     HKEY user = HKEY_CURRENT_USER;
     HKEY classes = HKEY_CLASSES_ROOT;
     auto own = [&](const std::string& extension) {
-        Text(classes, extension, "", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex");
-        Text(classes, extension, "Content Type",
+        SetText(classes, extension, "", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex");
+        SetText(classes, extension, "Content Type",
              extension == ".kez" ? "application/x-kez-compressed" : "application/x-compressed");
     };
 
@@ -277,18 +273,18 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     SetRaw(user, Setting(".zip"), "Type", REG_BINARY, "ZipOld");
     SetRaw(user, Setting(".zip"), "Content", REG_SZ, "application/zip");
     SetRaw(classes, ".cab", "", REG_SZ, "Lumbex");
-    Text(user, Setting(".cab"), "Type", std::string(599, 'T'));
+    SetText(user, Setting(".cab"), "Type", std::string(599, 'T'));
     SetRaw(user, Setting(".cab"), "Content", REG_BINARY, std::string(600, 'c'));
-    Text(classes, ".arj", "", "LUMBEX");
-    Text(user, Setting(".arj"), "Type", std::string(511, 'T'));
-    Text(user, Setting(".arj"), "Content", std::string(512, 'c'));
-    Text(classes, ".lzh", "", "Lumbex" + std::string(200, 'x'));
-    Text(user, Setting(".lzh"), "Type", "LzhOld");
+    SetText(classes, ".arj", "", "LUMBEX");
+    SetText(user, Setting(".arj"), "Type", std::string(511, 'T'));
+    SetText(user, Setting(".arj"), "Content", std::string(512, 'c'));
+    SetText(classes, ".lzh", "", "Lumbex" + std::string(200, 'x'));
+    SetText(user, Setting(".lzh"), "Type", "LzhOld");
     // Key names far longer than any the tool writes (the registry allows 255
     // characters; wine's ANSI calls stop at 260 for the whole path), below
     // keys that the uninstaller removes with everything in them.
-    Text(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command", "", "verb");
-    Text(user, Settings + "\\" + std::string(220, 'k'), "Other", "value");
+    SetText(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command", "", "verb");
+    SetText(user, Settings + "\\" + std::string(220, 'k'), "Other", "value");
     ASSERT_TRUE(KeyExists(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command"));
     ASSERT_TRUE(KeyExists(user, Settings + "\\" + std::string(220, 'k')));
     std::string lzh = DumpTree(classes, ".lzh");
@@ -301,17 +297,17 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     EXPECT_FALSE(KeyExists(classes, ".cab"));
     EXPECT_EQ(Names({"[.arj]", Quoted("@", std::string(511, 'T'))}), RegistryLines(classes, ".arj"));
     EXPECT_EQ(lzh, DumpTree(classes, ".lzh"));
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     PlaceSetupRegistry(folders[1]);
     for (const char* extension : Extensions)
         own(extension);
     SetRaw(classes, ".kez", "", REG_BINARY, "Lumbex");
-    Text(user, Setting(".kez"), "Type", "KezOld");
-    Text(classes, ".zip", "Content Type", std::string(599, 'z'));
-    Text(user, Setting(".zip"), "Type", "ZipOld");
+    SetText(user, Setting(".kez"), "Type", "KezOld");
+    SetText(classes, ".zip", "Content Type", std::string(599, 'z'));
+    SetText(user, Setting(".zip"), "Type", "ZipOld");
     SetRaw(classes, ".cab", "", REG_SZ, Sz("Lumbex") + std::string(100, '\0'));
-    Text(user, Setting(".cab"), "Type", "CabOld");
+    SetText(user, Setting(".cab"), "Type", "CabOld");
     SetRaw(user, Setting(".arj"), "Type", REG_MULTI_SZ, std::string("ArjOld\0Second\0\0", 15));
     SetRaw(user, Setting(".lzh"), "Type", REG_EXPAND_SZ, Sz("%SystemRoot%\\lzh"));
     std::string cab = DumpTree(classes, ".cab");
@@ -325,7 +321,7 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     EXPECT_EQ(cab, DumpTree(classes, ".cab"));
     EXPECT_FALSE(KeyExists(classes, ".arj")) << DumpTree(classes, ".arj");
     EXPECT_FALSE(KeyExists(classes, ".lzh")) << DumpTree(classes, ".lzh");
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     ExpectScriptsEndCleanly(scripts, folders, outside);
 }

@@ -7,17 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 
 namespace {
 
-const std::string Class = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
-const std::string WindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string UninstallKey = WindowsKey + "Uninstall\\Lumbex archiver";
-const std::string AppPathKey = WindowsKey + "App Paths\\Lumbex.exe";
-const std::string ApprovedKey = WindowsKey + "Shell Extensions\\Approved";
+const std::string Class = SHELL_EXTENSION_CLSID;
 const char* Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
 // Ids of the options dialog ("SETUPDLG") and the completion dialog ("DONEDLG").
@@ -121,14 +118,6 @@ const char* HandlerKeys[] = {
     "*\\shellex\\ContextMenuHandlers\\Lumbex", "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
     "Folder\\shellex\\DragDropHandlers\\Lumbex", "Drives\\shellex\\ContextMenuHandlers\\Lumbex"};
 
-std::vector<std::string> Volumes()
-{
-    std::vector<std::string> volumes;
-    for (int n = 0; n < 20; n++)
-        volumes.push_back(std::string(".k") + (char)('0' + n / 10) + (char)('0' + n % 10));
-    return volumes;
-}
-
 DWORD FileSize(const std::string& path)
 {
     return (DWORD)ReadBytes(path).size();
@@ -145,7 +134,7 @@ std::vector<std::string> ExpectedUninstallEntry(const std::string& folder,
     for (const char* listed : {"Lumbex.exe", "kezext.dll", "license.txt", "register.frm"})
         bytes += FileSize(folder + "\\" + listed);
     std::string archiver = folder + "\\Lumbex.exe";
-    std::vector<std::string> lines = {Key(UninstallKey), Text("DisplayIcon", archiver + ",0"),
+    std::vector<std::string> lines = {Key(UninstallEntryKey), Text("DisplayIcon", archiver + ",0"),
                                       Text("DisplayName", "Lumbex archiver")};
     if (!version.empty())
         lines.push_back(Text("DisplayVersion", version));
@@ -232,7 +221,7 @@ protected:
             if (c.types[row])
                 EXPECT_EQ(ExpectedExtension(row, c.shellExt),
                           RegistryLines(HKEY_CLASSES_ROOT, Extensions[row]));
-        for (const std::string& volume : Volumes()) {
+        for (const std::string& volume : VolumeExtensions()) {
             std::vector<std::string> expected;
             if (c.types[0])
                 expected = {Key(volume), Text("@", "Lumbex"),
@@ -257,7 +246,7 @@ protected:
 
         std::string toolFolder = tool.substr(0, tool.rfind('\\'));
         EXPECT_EQ(ExpectedUninstallEntry(folder, tool, archiverVersion),
-                  RegistryLines(HKEY_LOCAL_MACHINE, UninstallKey));
+                  RegistryLines(HKEY_LOCAL_MACHINE, UninstallEntryKey));
         EXPECT_EQ(std::vector<std::string>({Key(AppPathKey), Text("@", toolFolder + "\\Lumbex.exe"),
                                             Text("Path", folder)}),
                   RegistryLines(HKEY_LOCAL_MACHINE, AppPathKey));
@@ -265,21 +254,10 @@ protected:
                   RegistryLine(HKEY_LOCAL_MACHINE, ApprovedKey, Class));
     }
 
-    void ExpectLink(const std::string& link, const std::string& target)
-    {
-        Shortcut shortcut = ReadShortcut(link);
-        ASSERT_TRUE(shortcut.found) << link;
-        EXPECT_EQ(target, shortcut.target) << link;
-        EXPECT_EQ("Lumbex", shortcut.description) << link;
-    }
     void ExpectGroups(const std::string& folder)
     {
-        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-            std::string group = ShellFolderPath(csidl) + "\\Lumbex";
-            ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
-            ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
-            ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
-        }
+        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
+            ExpectGroup(ShellFolderPath(csidl) + "\\Lumbex", folder);
     }
     static std::vector<int> Ticked(HWND dialog)
     {
@@ -363,7 +341,7 @@ TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
@@ -398,10 +376,10 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     EXPECT_TRUE(notepad != NULL);
     if (notepad)
         PostMessageA(notepad, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitForNoWindow("register.frm - Notepad", 5000));
+    EXPECT_TRUE(Eventually([] { return !ViewerRuns(); }));
     DeleteFileA(InInstall("register.frm").c_str());
-    ClickButton(done, PriceList);
-    EXPECT_EQ(NULL, WaitForWindow("register.frm - Notepad", 1500));
+    EXPECT_TRUE(ClickButtonAndWait(done, PriceList));
+    EXPECT_FALSE(ViewerRuns()) << "a viewer without the form";
 
     ClickButton(done, IDOK);
     RunResult run = Finish();

@@ -119,9 +119,9 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         });
         help.push_back(AnswerMessageBox("ERROR", IDNO, 10000));
         f1.join();
-        ClickButton(dialog, IDC_HELPBUTTON);
+        std::thread button([dialog] { ClickButtonAndWait(dialog, IDC_HELPBUTTON); });
         help.push_back(AnswerMessageBox("ERROR", IDNO, 10000));
-        Sleep(200);
+        button.join();
         EXPECT_TRUE(IsShown(dialog));
         ClickButton(dialog, IDC_DESKTOP);
         PressKey(dialog, VK_ESCAPE);
