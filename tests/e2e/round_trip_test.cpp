@@ -129,10 +129,10 @@ std::string GroupOf(const LinkItem& link)
 // leave them behind empty.
 void ForgetEmptyShellKeys()
 {
-    for (const ShellExtensionValue& handler : ShellHandlers()) {
-        std::string key = handler.key;
-        DeleteEmptyKeys(HKEY_CLASSES_ROOT, key.substr(0, key.rfind('\\')));
-    }
+    for (const char* key : {"Drives\\shellex\\ContextMenuHandlers",
+                            "Folder\\shellex\\DragDropHandlers",
+                            "exefile\\shellex\\PropertySheetHandlers"})
+        DeleteEmptyKeys(HKEY_CLASSES_ROOT, key);
     DeleteEmptyKeys(HKEY_CURRENT_USER, Windows + "Explorer\\Advanced");
 }
 

@@ -11,10 +11,8 @@
 
 namespace {
 
-const char* SetupKey = "Software\\Lumbex\\Setup";
-const char* Links = "Software\\Lumbex\\Setup\\Links";
-const char* UninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
+const std::string SetupKey = SettingsKey;
+const std::string Links = SetupKey + "\\Links";
 
 void Store(const std::string& key, const char* value, DWORD data)
 {
@@ -75,8 +73,8 @@ TEST_F(OptionsDialog, AFirstRunShowsTheDefaultsAndStoresNothing)
 TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
 {
     for (const char* type : {".kez", ".cab", ".arj", ".lzh"})
-        Store(std::string(SetupKey) + "\\" + type, "Associated", 0);
-    Store(std::string(SetupKey) + "\\.zip", "Associated", 1);
+        Store(SetupKey + "\\" + type, "Associated", 0);
+    Store(SetupKey + "\\.zip", "Associated", 1);
     Store(Links, "Desktop", 1);
     Store(Links, "StartMenu", 0);
     Store(Links, "Programs", 0);
@@ -138,7 +136,7 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         EXPECT_NE(std::string::npos, box.text.find("lumbex.hlp")) << box.text;
     }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
@@ -161,7 +159,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
         }
         storedBeforeDone =
             RegRaw(HKEY_CURRENT_USER, Links, "Desktop") == std::string("\1\0\0\0", 4);
-        registeredBeforeDone = ValueExists(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString");
+        registeredBeforeDone = ValueExists(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString");
         setupHidden = Eventually([&] { return !IsShown(dialog); }) && IsWindow(dialog);
         ClickButton(done, IDOK);
     });
