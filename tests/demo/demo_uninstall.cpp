@@ -145,8 +145,7 @@ void DemoSilentUninstall()
     }
     RunResult setup = RunProgram(Quoted(DemoTool()) + " /setup /s", DemoFolder, 20000);
     CloseFolderWindows("Lumbex");
-    std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
-    std::string quiet = RegText(HKEY_LOCAL_MACHINE, key, "QuietUninstallString");
+    std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString");
     Show("  \"/setup /s\": exit code " + std::to_string(setup.exitCode) + "; the command: " + quiet);
     DWORD start = GetTickCount();
     HANDLE process = StartProgram(quiet, "C:\\");

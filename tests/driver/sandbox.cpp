@@ -376,6 +376,16 @@ std::vector<std::string> RegistryLines(HKEY root, const std::string& path)
     return lines;
 }
 
+std::string SzLine(const std::string& name, const std::string& text)
+{
+    return Describe(name, REG_SZ, Sz(text));
+}
+
+std::string DwordLine(const std::string& name, DWORD number)
+{
+    return Describe(name, REG_DWORD, std::string((const char*)&number, 4));
+}
+
 std::string RegistryLine(HKEY root, const std::string& path, const std::string& name)
 {
     if (!ValueExists(root, path, name))

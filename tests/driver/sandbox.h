@@ -80,6 +80,9 @@ void DeleteEmptyKeys(HKEY root, const std::string& path);
 // key, then "  name = TYPE data" for each of its values ("@" for the default
 // value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.
 std::vector<std::string> RegistryLines(HKEY root, const std::string& path);
+// A text's and a number's line as RegistryLines shows it.
+std::string SzLine(const std::string& name, const std::string& text);
+std::string DwordLine(const std::string& name, DWORD number);
 // One value as in RegistryLines, or "<missing>".
 std::string RegistryLine(HKEY root, const std::string& path, const std::string& name);
 // The same lines in one text, for comparing a tree before and after.

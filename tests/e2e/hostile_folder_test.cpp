@@ -133,7 +133,8 @@ void ExpectWritten(const std::string& install, const std::string& tool, bool gro
     }
     EXPECT_EQ(WholeOrNone(install + "\\kezext.dll"),
               RegText(HKEY_CLASSES_ROOT, ClassKey + "\\InProcServer32", ""));
-    EXPECT_EQ("\"" + tool + "\"", RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString"));
+    EXPECT_EQ("\"" + tool + "\"",
+              RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString"));
     EXPECT_EQ(WholeOrNone(Folder(tool) + "\\Lumbex.exe"),
               RegText(HKEY_LOCAL_MACHINE, AppPathKey, ""));
     EXPECT_EQ(install, RegText(HKEY_LOCAL_MACHINE, AppPathKey, "Path"));

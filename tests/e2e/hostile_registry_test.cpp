@@ -46,22 +46,12 @@ std::string Setting(const std::string& extension)
     return Settings + "\\" + extension;
 }
 
-std::string Number(const std::string& name, DWORD value)
-{
-    return "  " + name + " = REG_DWORD " + std::to_string(value);
-}
-
-std::string Quoted(const std::string& name, const std::string& text)
-{
-    return "  " + name + " = REG_SZ \"" + text + "\"";
-}
-
 // The extension as setup leaves it when it took it over.
 Names Associated(const std::string& extension)
 {
     return {"[" + extension + "]",
-            Quoted("@", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex"),
-            Quoted("Content Type", extension == ".kez" ? "application/x-kez-compressed"
+            SzLine("@", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex"),
+            SzLine("Content Type", extension == ".kez" ? "application/x-kez-compressed"
                                                         : "application/x-compressed")};
 }
 
@@ -107,14 +97,19 @@ protected:
         ExpectCleanRun(runs[0], {UninstallQuestion});
     }
 
-    static std::string MakeInstall(const std::string& name)
+    // An install folder for each build, listing one product file, and a
+    // folder for each one's removal script.
+    static void MakeInstalls(const std::string& name, Names* folders, Names* scripts)
     {
-        std::string folder = std::string(HostileRoot) + "\\" + name;
-        RemoveTreeLong(folder);
-        MakeFolderLong(folder);
-        PlaceFile(folder, "product.txt");
-        WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n");
-        return folder;
+        for (const ToolBuild& build : ToolBuilds()) {
+            std::string folder = std::string(HostileRoot) + "\\" + name + build.name;
+            RemoveTreeLong(folder);
+            MakeFolderLong(folder);
+            PlaceFile(folder, "product.txt");
+            WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n");
+            folders->push_back(folder);
+            scripts->push_back(ScriptFolder(name + build.name));
+        }
     }
 };
 
@@ -138,14 +133,11 @@ Names ExtensionTrees()
 TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
-    Names folders;
-    Names scripts;
-    for (const ToolBuild& build : builds) {
-        folders.push_back(MakeInstall("registry-setup-" + build.name));
+    Names folders, scripts;
+    MakeInstalls("registry-setup-", &folders, &scripts);
+    for (const std::string& folder : folders)
         for (const char* product : {"Lumbex.exe", "kezext.dll"})
-            PlaceFile(folders.back(), product);
-        scripts.push_back(ScriptFolder("registry-setup-" + build.name));
-    }
+            PlaceFile(folder, product);
     Names outside = OutsideState(folders);
     HKEY user = HKEY_CURRENT_USER;
     HKEY classes = HKEY_CLASSES_ROOT;
@@ -181,26 +173,27 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
     EXPECT_EQ(Associated(".lzh"), RegistryLines(classes, ".lzh"));
     for (const char* extension : Extensions)
-        EXPECT_EQ(Number("Associated", 1), RegistryLine(user, Setting(extension), "Associated"))
+        EXPECT_EQ(DwordLine("Associated", 1), RegistryLine(user, Setting(extension), "Associated"))
             << extension;
-    EXPECT_EQ(Quoted("Type", std::string(511, 'C')), RegistryLine(user, Setting(".cab"), "Type"));
-    EXPECT_EQ(Quoted("Content", "application/x-old.cab"),
+    EXPECT_EQ(SzLine("Type", std::string(511, 'C')), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(SzLine("Content", "application/x-old.cab"),
               RegistryLine(user, Setting(".cab"), "Content"));
-    EXPECT_EQ(Quoted("Type", "LzhOld"), RegistryLine(user, Setting(".lzh"), "Type"));
+    EXPECT_EQ(SzLine("Type", "LzhOld"), RegistryLine(user, Setting(".lzh"), "Type"));
     for (const char* extension : {".kez", ".zip", ".arj"})
         EXPECT_EQ("<missing>", RegistryLine(user, Setting(extension), "Type")) << extension;
-    EXPECT_EQ(Number("Desktop", 0), RegistryLine(user, Setting("Links"), "Desktop"));
-    EXPECT_EQ(Number("StartMenu", 0), RegistryLine(user, Setting("Links"), "StartMenu"));
-    EXPECT_EQ(Number("Programs", 0), RegistryLine(user, Setting("Links"), "Programs"));
-    EXPECT_EQ(Number("ShellExt", 0), RegistryLine(user, Settings, "ShellExt"));
-    EXPECT_EQ(Number("CascadedMenu", 0), RegistryLine(user, Settings, "CascadedMenu"));
-    EXPECT_EQ(Number("MenuIcons", 1), RegistryLine(user, Settings, "MenuIcons"));
+    EXPECT_EQ(DwordLine("Desktop", 0), RegistryLine(user, Setting("Links"), "Desktop"));
+    EXPECT_EQ(DwordLine("StartMenu", 0), RegistryLine(user, Setting("Links"), "StartMenu"));
+    EXPECT_EQ(DwordLine("Programs", 0), RegistryLine(user, Setting("Links"), "Programs"));
+    EXPECT_EQ(DwordLine("ShellExt", 0), RegistryLine(user, Settings, "ShellExt"));
+    EXPECT_EQ(DwordLine("CascadedMenu", 0), RegistryLine(user, Settings, "CascadedMenu"));
+    EXPECT_EQ(DwordLine("MenuIcons", 1), RegistryLine(user, Settings, "MenuIcons"));
 
     ASSERT_TRUE(PlaceTool(builds[0], folders[0]));
     Uninstall(folders[0], scripts[0], "after odd file types (" + builds[0].name + ")");
     for (int row : {0, 1, 2, 3})
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
-    EXPECT_EQ(Names({"[.lzh]", Quoted("@", "LzhOld"), Quoted("Content Type", "application/x-old.lzh")}),
+    EXPECT_EQ(Names({"[.lzh]", SzLine("@", "LzhOld"),
+                     SzLine("Content Type", "application/x-old.lzh")}),
               RegistryLines(classes, ".lzh"));
     EXPECT_EQ(Names(), PresentArchiverRegistry());
 
@@ -226,11 +219,11 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     for (int row : {0, 3, 4})
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
-    EXPECT_EQ(Quoted("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
+    EXPECT_EQ(SzLine("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
     EXPECT_EQ(zipEntry, DumpTree(classes, ".zip\\ShellNew"));
-    EXPECT_EQ(Quoted("Type", "Old.zip"), RegistryLine(user, Setting(".zip"), "Type"));
-    EXPECT_EQ(Quoted("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
-    EXPECT_EQ(Quoted("Content", std::string(511, 'c')),
+    EXPECT_EQ(SzLine("Type", "Old.zip"), RegistryLine(user, Setting(".zip"), "Type"));
+    EXPECT_EQ(SzLine("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(SzLine("Content", std::string(511, 'c')),
               RegistryLine(user, Setting(".cab"), "Content"));
 
     ASSERT_TRUE(PlaceTool(builds[1], folders[1]));
@@ -249,13 +242,10 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
-    Names folders;
-    Names scripts;
-    for (const ToolBuild& build : builds) {
-        folders.push_back(MakeInstall("registry-uninstall-" + build.name));
-        ASSERT_TRUE(PlaceTool(build, folders.back()));
-        scripts.push_back(ScriptFolder("registry-" + build.name));
-    }
+    Names folders, scripts;
+    MakeInstalls("registry-uninstall-", &folders, &scripts);
+    for (size_t i = 0; i < builds.size(); i++)
+        ASSERT_TRUE(PlaceTool(builds[i], folders[i]));
     Names outside = OutsideState(folders);
     HKEY user = HKEY_CURRENT_USER;
     HKEY classes = HKEY_CLASSES_ROOT;
@@ -292,10 +282,11 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     Uninstall(folders[0], scripts[0], "saved types (shipped)");
 
     EXPECT_FALSE(KeyExists(classes, ".kez")) << DumpTree(classes, ".kez");
-    EXPECT_EQ(Names({"[.zip]", Quoted("Content Type", "application/zip")}),
+    EXPECT_EQ(Names({"[.zip]", SzLine("Content Type", "application/zip")}),
               RegistryLines(classes, ".zip"));
     EXPECT_FALSE(KeyExists(classes, ".cab"));
-    EXPECT_EQ(Names({"[.arj]", Quoted("@", std::string(511, 'T'))}), RegistryLines(classes, ".arj"));
+    EXPECT_EQ(Names({"[.arj]", SzLine("@", std::string(511, 'T'))}),
+              RegistryLines(classes, ".arj"));
     EXPECT_EQ(lzh, DumpTree(classes, ".lzh"));
     EXPECT_EQ(Names(), PresentArchiverRegistry());
 
@@ -314,9 +305,11 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
 
     Uninstall(folders[1], scripts[1], "saved types (checked)");
 
-    EXPECT_EQ(Names({"[.kez]", Quoted("@", "KezOld"), Quoted("Content Type", "application/x-oldkez")}),
+    EXPECT_EQ(Names({"[.kez]", SzLine("@", "KezOld"),
+                     SzLine("Content Type", "application/x-oldkez")}),
               RegistryLines(classes, ".kez"));
-    EXPECT_EQ(Names({"[.zip]", Quoted("@", "ZipOld"), Quoted("Content Type", std::string(599, 'z'))}),
+    EXPECT_EQ(Names({"[.zip]", SzLine("@", "ZipOld"),
+                     SzLine("Content Type", std::string(599, 'z'))}),
               RegistryLines(classes, ".zip"));
     EXPECT_EQ(cab, DumpTree(classes, ".cab"));
     EXPECT_FALSE(KeyExists(classes, ".arj")) << DumpTree(classes, ".arj");

@@ -39,7 +39,8 @@ std::vector<Allowance> Allowances()
     std::vector<Allowance> allowances = {
         {"+ key HKU\\S-1-5-21-0-0-0-1000\\Software\\Microsoft\\Windows\\CurrentVersion\\"
          "Explorer\\Advanced",
-         "empty, the shell's own: made by the shell window in which setup opens the program group"}};
+         "empty, the shell's own: made by the shell window in which setup opens the program "
+         "group"}};
     for (const ShellExtensionValue& handler : ShellHandlers()) {
         std::string key = handler.key;
         for (size_t cut = key.find('\\'); cut != std::string::npos; cut = key.find('\\', cut + 1))

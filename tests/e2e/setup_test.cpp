@@ -28,16 +28,6 @@ std::string Key(const std::string& path)
     return "[" + path + "]";
 }
 
-std::string Text(const std::string& name, const std::string& data)
-{
-    return "  " + name + " = REG_SZ \"" + data + "\"";
-}
-
-std::string Number(const std::string& name, DWORD data)
-{
-    return "  " + name + " = REG_DWORD " + std::to_string(data);
-}
-
 // The previous type and content type saved for each archive type.
 using Saved = std::vector<std::pair<std::string, std::string>>;
 
@@ -57,18 +47,19 @@ const Choices Defaults = {{true, true, true, true, true}, false, false, true, tr
 std::vector<std::string> ExpectedSettings(const Choices& c, const Saved& saved)
 {
     std::vector<std::string> lines = {Key("Software\\Lumbex"), Key("Software\\Lumbex\\Setup"),
-                                      Number("CascadedMenu", c.cascaded),
-                                      Number("MenuIcons", c.menuIcons),
-                                      Number("ShellExt", c.shellExt)};
+                                      DwordLine("CascadedMenu", c.cascaded),
+                                      DwordLine("MenuIcons", c.menuIcons),
+                                      DwordLine("ShellExt", c.shellExt)};
     // Sorted as the registry dump sorts them.
     for (int row : {3, 2, 0, 4, 1}) {
         Append(&lines, {Key(std::string("Software\\Lumbex\\Setup\\") + Extensions[row]),
-                        Number("Associated", c.types[row])});
+                        DwordLine("Associated", c.types[row])});
         if (c.types[row])
-            Append(&lines, {Text("Content", saved[row].second), Text("Type", saved[row].first)});
+            Append(&lines,
+                   {SzLine("Content", saved[row].second), SzLine("Type", saved[row].first)});
     }
-    Append(&lines, {Key("Software\\Lumbex\\Setup\\Links"), Number("Desktop", c.desktop),
-                    Number("Programs", c.programs), Number("StartMenu", c.startMenu)});
+    Append(&lines, {Key("Software\\Lumbex\\Setup\\Links"), DwordLine("Desktop", c.desktop),
+                    DwordLine("Programs", c.programs), DwordLine("StartMenu", c.startMenu)});
     return lines;
 }
 
@@ -77,8 +68,8 @@ std::vector<std::string> ExpectedExtension(int row, bool shellExt)
 {
     std::string ext = Extensions[row];
     std::vector<std::string> lines = {
-        Key(ext), Text("@", row == 1 ? "Lumbex.ZIP" : "Lumbex"),
-        Text("Content Type",
+        Key(ext), SzLine("@", row == 1 ? "Lumbex.ZIP" : "Lumbex"),
+        SzLine("Content Type",
              row == 0 ? "application/x-kez-compressed" : "application/x-compressed")};
     if (row == 0 && shellExt)
         Append(&lines, {Key(".kez\\ShellNew"), "  Data = REG_BINARY 4b 65 7a 21 1a 07 00 cf 90 73 "
@@ -93,25 +84,25 @@ std::vector<std::string> ExpectedProgId(const std::string& id, const std::string
                                         const std::string& folder, bool shellExt)
 {
     std::string archiver = folder + "\\Lumbex.exe";
-    std::vector<std::string> lines = {Key(id), Text("@", description),
-                                      Key(id + "\\DefaultIcon"), Text("@", archiver + ",0"),
+    std::vector<std::string> lines = {Key(id), SzLine("@", description),
+                                      Key(id + "\\DefaultIcon"), SzLine("@", archiver + ",0"),
                                       Key(id + "\\shell"), Key(id + "\\shell\\open"),
                                       Key(id + "\\shell\\open\\command"),
-                                      Text("@", "\"" + archiver + "\" \"%1\"")};
+                                      SzLine("@", "\"" + archiver + "\" \"%1\"")};
     if (shellExt)
         Append(&lines, {Key(id + "\\shellex"), Key(id + "\\shellex\\ContextMenuHandlers"),
-                        Key(id + "\\shellex\\ContextMenuHandlers\\" + Class), Text("@", ""),
-                        Key(id + "\\shellex\\DropHandler"), Text("@", Class),
+                        Key(id + "\\shellex\\ContextMenuHandlers\\" + Class), SzLine("@", ""),
+                        Key(id + "\\shellex\\DropHandler"), SzLine("@", Class),
                         Key(id + "\\shellex\\PropertySheetHandlers"),
-                        Key(id + "\\shellex\\PropertySheetHandlers\\" + Class), Text("@", "")});
+                        Key(id + "\\shellex\\PropertySheetHandlers\\" + Class), SzLine("@", "")});
     return lines;
 }
 
 std::vector<std::string> ExpectedClass(const std::string& folder)
 {
-    return {Key("CLSID\\" + Class), Text("@", "Lumbex"),
-            Key("CLSID\\" + Class + "\\InProcServer32"), Text("@", folder + "\\kezext.dll"),
-            Text("ThreadingModel", "Apartment")};
+    return {Key("CLSID\\" + Class), SzLine("@", "Lumbex"),
+            Key("CLSID\\" + Class + "\\InProcServer32"), SzLine("@", folder + "\\kezext.dll"),
+            SzLine("ThreadingModel", "Apartment")};
 }
 
 const char* HandlerKeys[] = {
@@ -134,16 +125,17 @@ std::vector<std::string> ExpectedUninstallEntry(const std::string& folder,
     for (const char* listed : {"Lumbex.exe", "kezext.dll", "license.txt", "register.frm"})
         bytes += FileSize(folder + "\\" + listed);
     std::string archiver = folder + "\\Lumbex.exe";
-    std::vector<std::string> lines = {Key(UninstallEntryKey), Text("DisplayIcon", archiver + ",0"),
-                                      Text("DisplayName", "Lumbex archiver")};
+    std::vector<std::string> lines = {Key(UninstallEntryKey),
+                                      SzLine("DisplayIcon", archiver + ",0"),
+                                      SzLine("DisplayName", "Lumbex archiver")};
     if (!version.empty())
-        lines.push_back(Text("DisplayVersion", version));
-    Append(&lines, {Number("EstimatedSize", (bytes + 1023) / 1024),
-                    Text("InstallLocation", folder), Number("NoModify", 1),
-                    Number("NoRepair", 1), Text("Publisher", "Lumbex"),
-                    Text("QuietUninstallString", "\"" + tool + "\" /uninstall /s"),
-                    Text("URLInfoAbout", "http://www.lumbex.example/"),
-                    Text("UninstallString", "\"" + tool + "\"")});
+        lines.push_back(SzLine("DisplayVersion", version));
+    Append(&lines, {DwordLine("EstimatedSize", (bytes + 1023) / 1024),
+                    SzLine("InstallLocation", folder), DwordLine("NoModify", 1),
+                    DwordLine("NoRepair", 1), SzLine("Publisher", "Lumbex"),
+                    SzLine("QuietUninstallString", "\"" + tool + "\" /uninstall /s"),
+                    SzLine("URLInfoAbout", "http://www.lumbex.example/"),
+                    SzLine("UninstallString", "\"" + tool + "\"")});
     return lines;
 }
 
@@ -224,8 +216,8 @@ protected:
         for (const std::string& volume : VolumeExtensions()) {
             std::vector<std::string> expected;
             if (c.types[0])
-                expected = {Key(volume), Text("@", "Lumbex"),
-                            Text("Content Type", "application/x-kez-compressed")};
+                expected = {Key(volume), SzLine("@", "Lumbex"),
+                            SzLine("Content Type", "application/x-kez-compressed")};
             EXPECT_EQ(expected, RegistryLines(HKEY_CLASSES_ROOT, volume));
         }
         EXPECT_EQ(ExpectedProgId("Lumbex", "Lumbex archive", folder, c.shellExt),
@@ -237,20 +229,21 @@ protected:
         EXPECT_EQ(c.shellExt ? ExpectedClass(folder) : none,
                   RegistryLines(HKEY_CLASSES_ROOT, "CLSID\\" + Class));
         std::string exefile = "exefile\\shellex\\PropertySheetHandlers\\" + Class;
-        std::vector<std::string> emptyHandler = {Key(exefile), Text("@", "")};
+        std::vector<std::string> emptyHandler = {Key(exefile), SzLine("@", "")};
         EXPECT_EQ(c.shellExt ? emptyHandler : none, RegistryLines(HKEY_CLASSES_ROOT, exefile));
         for (const char* handler : HandlerKeys) {
-            std::vector<std::string> named = {Key(handler), Text("@", Class)};
+            std::vector<std::string> named = {Key(handler), SzLine("@", Class)};
             EXPECT_EQ(c.shellExt ? named : none, RegistryLines(HKEY_CLASSES_ROOT, handler));
         }
 
         std::string toolFolder = tool.substr(0, tool.rfind('\\'));
         EXPECT_EQ(ExpectedUninstallEntry(folder, tool, archiverVersion),
                   RegistryLines(HKEY_LOCAL_MACHINE, UninstallEntryKey));
-        EXPECT_EQ(std::vector<std::string>({Key(AppPathKey), Text("@", toolFolder + "\\Lumbex.exe"),
-                                            Text("Path", folder)}),
+        EXPECT_EQ(std::vector<std::string>({Key(AppPathKey),
+                                            SzLine("@", toolFolder + "\\Lumbex.exe"),
+                                            SzLine("Path", folder)}),
                   RegistryLines(HKEY_LOCAL_MACHINE, AppPathKey));
-        EXPECT_EQ(Text(Class, "Lumbex shell extension"),
+        EXPECT_EQ(SzLine(Class, "Lumbex shell extension"),
                   RegistryLine(HKEY_LOCAL_MACHINE, ApprovedKey, Class));
     }
 

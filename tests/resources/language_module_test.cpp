@@ -80,14 +80,15 @@ const std::vector<Control> DoneControls = {
 // what the own image shows as text, the module translates.
 TEST_F(German, BothModulesCarryTheDialogsWithTheSameControls)
 {
-    const DWORD frame = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    const DWORD frame =
+        WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     const std::pair<const char*, const std::vector<Control>*> dialogs[] = {
         {"SETUPDLG", &SetupControls}, {"DONEDLG", &DoneControls}};
     for (const auto& dialog : dialogs) {
         Dialog own = ParseDialog(GetModuleHandleA(NULL), dialog.first);
         Dialog translated = ParseDialog(module, dialog.first);
-        const std::pair<const Dialog*, const char*> modules[] = {{&own, "Lumbex Setup"},
-                                                                 {&translated, "Lumbex-Einrichtung"}};
+        const std::pair<const Dialog*, const char*> modules[] = {
+            {&own, "Lumbex Setup"}, {&translated, "Lumbex-Einrichtung"}};
         for (const auto& m : modules) {
             const Dialog& d = *m.first;
             std::string where = std::string(dialog.first) + " " + m.second;

@@ -46,10 +46,12 @@ protected:
     void ExpectProductEntries(const std::string& displayName)
     {
         ExpectText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", displayName);
-        ExpectText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", "\"" + OwnPath() + "\"");
+        ExpectText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString",
+                   "\"" + OwnPath() + "\"");
         ExpectText(HKEY_LOCAL_MACHINE, AppPathKey, "", OwnFolder() + "\\Lumbex.exe");
         ExpectText(HKEY_LOCAL_MACHINE, AppPathKey, "Path", folder);
-        ExpectText(HKEY_LOCAL_MACHINE, ApprovedKey, SHELL_EXTENSION_CLSID, "Lumbex shell extension");
+        ExpectText(HKEY_LOCAL_MACHINE, ApprovedKey, SHELL_EXTENSION_CLSID,
+                   "Lumbex shell extension");
     }
 };
 

@@ -131,7 +131,7 @@ TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorBroughtBackInP
         Setup(shellIntegration ? OpenOptionsDialog({5102, 5109}) : OpenOptionsDialog({5102}));
         EXPECT_EQ("Lumbex.ZIP", Class(".zip")) << shellIntegration;
         EXPECT_EQ(big, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << shellIntegration;
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\.zip\\ShellNew"))
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::string(SettingsKey) + "\\.zip\\ShellNew"))
             << shellIntegration;
         Uninstall();
         EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << shellIntegration;
@@ -197,7 +197,7 @@ TEST_F(Restore, OnlySavedTextsAreGivenBack)
 {
     for (const char* ext : {".kez", ".zip", ".cab", ".arj", ".lzh"})
         SetRaw(HKEY_CLASSES_ROOT, ext, "", REG_SZ, Sz("Lumbex"));
-    const std::string saved = "Software\\Lumbex\\Setup\\";
+    const std::string saved = std::string(SettingsKey) + "\\";
     SetRaw(HKEY_CURRENT_USER, saved + ".kez", "Type", REG_DWORD, std::string("AAA\0", 4));
     SetRaw(HKEY_CURRENT_USER, saved + ".kez", "Content", REG_BINARY, "application/x-kez");
     SetRaw(HKEY_CURRENT_USER, saved + ".zip", "Type", REG_MULTI_SZ, std::string("Zip\0Two\0\0", 9));
