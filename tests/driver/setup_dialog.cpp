@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/ui_driver.h"
 #include "registry/registry.h"
 
 namespace {
@@ -42,4 +43,13 @@ void RunAction(void (*action)(HWND), HWND dialog)
     action(dialog);
     CloseOptionsDialog(dialog);
     EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+}
+
+std::vector<int> TickedBoxes(HWND dialog)
+{
+    std::vector<int> ticked;
+    for (int id = 5101; id <= 5111; id++)
+        if (IsChecked(dialog, id))
+            ticked.push_back(id);
+    return ticked;
 }

@@ -6,6 +6,7 @@
 
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
+#include "driver/ui_driver.h"
 
 bool PlaceProduct(const std::string& folder)
 {
@@ -81,6 +82,13 @@ void ExpectGroup(const std::string& group, const std::string& folder)
     ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
     ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
     ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
+}
+
+void ExpectGroupWindowAndClose()
+{
+    EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
+    EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
+    EXPECT_TRUE(WaitForNoWindow("Lumbex", 5000));
 }
 
 bool ViewerRuns()

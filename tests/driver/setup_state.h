@@ -37,6 +37,11 @@ void ExpectGroup(const std::string& group, const std::string& folder);
 // A process of the system's viewers (notepad, write) runs.
 bool ViewerRuns();
 
+// Closing the completion dialog opens the program group in a shell window
+// of a process that starts in the install folder: expects it, and closes it
+// to its end, so that no such process stays behind holding the folder.
+void ExpectGroupWindowAndClose();
+
 // Closes the shell windows that opening a folder leaves behind; returns how
 // many there were.
 int CloseFolderWindows(const std::string& caption);

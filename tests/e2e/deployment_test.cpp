@@ -78,8 +78,7 @@ protected:
         RunResult run = RunProgram("\"" + Tool() + "\" /setup /s", folder, 20000);
         ASSERT_TRUE(run.finished);
         ASSERT_EQ(0u, run.exitCode);
-        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
-        CloseFolderWindows("Lumbex");
+        ExpectGroupWindowAndClose();
         ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     }
 

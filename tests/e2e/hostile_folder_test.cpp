@@ -46,16 +46,6 @@ std::string Folder(const std::string& path)
     return path.substr(0, path.rfind('\\'));
 }
 
-// Closing the completion dialog opens the program group in a window of a
-// process that starts in the install folder; closed one at a time, so that
-// no such process stays behind holding the folder.
-void CloseGroupWindow()
-{
-    EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
-    EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
-    EXPECT_TRUE(WaitForNoWindow("Lumbex", 5000));
-}
-
 class HostileFolders : public HostileTest {
 protected:
     // One run of a build, watched to its end.
@@ -224,7 +214,7 @@ TEST_F(HostileFolders, SetupAndUninstallInInstallFoldersOf240To258Bytes)
         ExpectCleanRun(run, {});
         ExpectWritten(install, tool, group);
         if (group)
-            CloseGroupWindow();
+            ExpectGroupWindowAndClose();
         setupMs += run.elapsedMs;
     }
 

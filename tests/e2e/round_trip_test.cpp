@@ -218,14 +218,6 @@ protected:
                                "Formats\r\nUninstall.lst\r\n"));
     }
 
-    // Closing the completion dialog opens the program group in a shell window.
-    void CloseGroupWindow()
-    {
-        if (WaitForWindow("Lumbex", 5000))
-            CloseFolderWindows("Lumbex");
-        WaitForNoWindow("Lumbex", 5000);
-    }
-
     void SetupSilent()
     {
         RunResult run = RunProgram("\"" + tool + "\" /setup /s", folder, 20000);
@@ -329,7 +321,7 @@ TEST_F(RoundTrip, OnAFreshMachine)
     Snapshot before = Before();
     Install();
     SetupSilent();
-    CloseGroupWindow();
+    ExpectGroupWindowAndClose();
     ExpectInstalled(true, true);
     Uninstall();
     ExpectOnlyAllowed("on a fresh machine", before);
@@ -342,7 +334,7 @@ TEST_F(RoundTrip, WithTheArchiveTypesOwnedByOtherPrograms)
     Snapshot before = Before();
     Install();
     SetupSilent();
-    CloseGroupWindow();
+    ExpectGroupWindowAndClose();
     ExpectInstalled(true, true);
     EXPECT_EQ("Lumbex", RegText(HKEY_CLASSES_ROOT, ".cab", ""));
     Uninstall();
@@ -373,7 +365,7 @@ TEST_F(RoundTrip, AfterTwoSetupRunsWithDifferentChoices)
     // Then as a user changes them: every type, shell integration, the Start
     // menu and the program groups.
     SetupInteractive({Cab, Arj, Lzh, ShellExt, StartMenu, Programs});
-    CloseGroupWindow();
+    ExpectGroupWindowAndClose();
     ExpectInstalled(true, true);
     EXPECT_EQ("Lumbex", RegText(HKEY_CLASSES_ROOT, ".cab", ""));
     EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));

@@ -10,6 +10,7 @@
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
+#include "driver/setup_dialog.h"
 #include "driver/ui_driver.h"
 
 namespace {
@@ -193,14 +194,6 @@ protected:
         EXPECT_EQ(0u, run.exitCode);
         return run;
     }
-    // Closing the completion dialog opens the program group in a shell
-    // window, silent or not; closed here so that windows do not pile up.
-    void ExpectGroupOpened()
-    {
-        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
-        EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
-        WaitForNoWindow("Lumbex", 5000);
-    }
     HWND WaitForOptions() { return WaitForDialog("Lumbex Setup", IDOK, "OK", 15000); }
     HWND WaitForDone() { return WaitForDialog("Lumbex Setup", IDOK, "Done", 15000); }
 
@@ -252,14 +245,6 @@ protected:
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
             ExpectGroup(ShellFolderPath(csidl) + "\\Lumbex", folder);
     }
-    static std::vector<int> Ticked(HWND dialog)
-    {
-        std::vector<int> ticked;
-        for (int id = Kez; id <= MenuIcons; id++)
-            if (IsChecked(dialog, id))
-                ticked.push_back(id);
-        return ticked;
-    }
 
     const std::string Decoy = "C:\\lumbex-tests\\setup.exe";
     std::string archiverVersion = "4.2.0.17";      // the stand-in's
@@ -283,12 +268,12 @@ TEST_F(SetupMode, SilentRunOnAFreshMachineWritesExactlyTheSetupStateAndTheDefaul
     ExpectGroups(install);
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
 
     // Again: the archiver's own types, "Lumbex.ZIP" included, are never
     // saved as previous types, so what the first run saved stays.
     RunSilent(Tool(), install);
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
     ExpectRegistry(Defaults, saved, install, Tool());
     ExpectGroups(install);
 }
@@ -302,7 +287,7 @@ TEST_F(SetupMode, TheToolMayLieOutsideTheInstallFolder)
     ASSERT_TRUE(WriteBytes(InInstall("Lumbex.exe"), "no version here"));
     archiverVersion = "";
     RunSilent(tool, install);
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
     Saved saved(5);
     ExpectRegistry(Defaults, saved, install, tool);
     ExpectGroups(install);
@@ -314,7 +299,7 @@ TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
     HWND options = WaitForOptions();
     ASSERT_TRUE(options != NULL);
     EXPECT_EQ(std::vector<int>({Kez, Zip, Cab, Arj, Lzh, Programs, ShellExt, MenuIcons}),
-              Ticked(options));
+              TickedBoxes(options));
     EXPECT_TRUE(IsEnabled(options, Cascaded));
     Sleep(300);
     EXPECT_TRUE(SaveScreenshot(options, ScreenshotPath("options_dialog.bmp")));
@@ -378,7 +363,7 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     RunResult run = Finish();
     EXPECT_TRUE(run.finished) << "Done did not end both dialogs";
     EXPECT_EQ(0u, run.exitCode);
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
 
     Choices chosen = Defaults;
     chosen.types[1] = false;
@@ -395,7 +380,7 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     options = WaitForOptions();
     ASSERT_TRUE(options != NULL);
     EXPECT_EQ(std::vector<int>({Kez, Cab, Arj, Lzh, Desktop, Programs, MenuIcons}),
-              Ticked(options));
+              TickedBoxes(options));
     EXPECT_FALSE(IsEnabled(options, Cascaded));
     EXPECT_FALSE(IsEnabled(options, MenuIcons));
     ClickButton(options, Programs);

@@ -12,27 +12,9 @@ namespace {
 
 class DoneDialog : public DialogFixture {
 protected:
-    // Runs the real procedure in a modal loop on this thread while `user`
-    // works the dialog from another one, as a person would.
     INT_PTR RunDialog(HWND setupWindow, const std::function<void(HWND)>& user)
     {
-        bool ended = false;
-        std::thread person([&] {
-            HWND done = WaitForDialog("Lumbex Setup", IDOK, "Done", 10000);
-            if (!done) {
-                ADD_FAILURE() << "no completion dialog";
-                return;
-            }
-            user(done);
-            ended = Eventually([&] { return !IsWindow(done); });
-            if (!ended)
-                PostMessageA(done, WM_COMMAND, IDOK, 0);
-        });
-        INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), "DONEDLG", NULL, DoneDialogProc,
-                                         (LPARAM)setupWindow);
-        person.join();
-        EXPECT_TRUE(ended) << "the dialog did not end";
-        return result;
+        return RunModal("DONEDLG", DoneDialogProc, (LPARAM)setupWindow, "Done", user);
     }
     std::vector<std::string> Recorded(const char* program)
     {

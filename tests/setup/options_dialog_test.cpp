@@ -3,6 +3,7 @@
 #include <functional>
 #include <thread>
 
+#include "driver/setup_dialog.h"
 #include "driver/ui_driver.h"
 #include "registry/registry.h"
 #include "resources/resource.h"
@@ -29,29 +30,9 @@ protected:
         EXPECT_TRUE(dialog != NULL);
         return dialog;
     }
-    // The real procedure in its modal loop, worked by `user` from another thread.
-    INT_PTR RunModal(const std::function<void(HWND)>& user)
+    static INT_PTR RunOptions(const std::function<void(HWND)>& user)
     {
-        std::thread person([&] {
-            HWND dialog = WaitForDialog("Lumbex Setup", IDOK, "OK", 10000);
-            if (!dialog) {
-                ADD_FAILURE() << "no options dialog";
-                return;
-            }
-            user(dialog);
-        });
-        INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), "SETUPDLG", NULL,
-                                         SetupDialogProc, 0);
-        person.join();
-        return result;
-    }
-    static std::vector<int> Ticked(HWND dialog)
-    {
-        std::vector<int> ticked;
-        for (int id = IDC_KEZ; id <= IDC_MENUICONS; id++)
-            if (IsChecked(dialog, id))
-                ticked.push_back(id);
-        return ticked;
+        return RunModal("SETUPDLG", SetupDialogProc, 0, "OK", user);
     }
 };
 
@@ -61,7 +42,7 @@ TEST_F(OptionsDialog, AFirstRunShowsTheDefaultsAndStoresNothing)
     HWND dialog = Open();
     EXPECT_EQ(std::vector<int>({IDC_KEZ, IDC_ZIP, IDC_CAB, IDC_ARJ, IDC_LZH, IDC_PROGRAMS,
                                 IDC_SHELLEXT, IDC_MENUICONS}),
-              Ticked(dialog));
+              TickedBoxes(dialog));
     EXPECT_TRUE(IsEnabled(dialog, IDC_CASCADED));
     EXPECT_TRUE(IsEnabled(dialog, IDC_MENUICONS));
     EXPECT_EQ((LRESULT)AppIcon, SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
@@ -82,7 +63,7 @@ TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
     Store(SetupKey, "CascadedMenu", 1);
     Store(SetupKey, "MenuIcons", 0);
     HWND dialog = Open();
-    EXPECT_EQ(std::vector<int>({IDC_ZIP, IDC_DESKTOP, IDC_CASCADED}), Ticked(dialog));
+    EXPECT_EQ(std::vector<int>({IDC_ZIP, IDC_DESKTOP, IDC_CASCADED}), TickedBoxes(dialog));
     EXPECT_FALSE(IsEnabled(dialog, IDC_CASCADED));
     EXPECT_FALSE(IsEnabled(dialog, IDC_MENUICONS));
 
@@ -107,7 +88,7 @@ TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
 TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen)
 {
     std::vector<BoxAnswer> help;
-    INT_PTR escaped = RunModal([&](HWND dialog) {
+    INT_PTR escaped = RunOptions([&](HWND dialog) {
         // F1 reaches the dialog as WM_HELP, sent; the help engine, without a
         // help file here, asks for it by name and waits for an answer.
         std::thread f1([dialog] {
@@ -124,7 +105,7 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         ClickButton(dialog, IDC_DESKTOP);
         PressKey(dialog, VK_ESCAPE);
     });
-    INT_PTR closed = RunModal([&](HWND dialog) {
+    INT_PTR closed = RunOptions([&](HWND dialog) {
         ClickButton(dialog, IDC_KEZ);
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
@@ -147,7 +128,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
     bool registeredBeforeDone = false;
     bool setupHidden = false;
     HWND options = NULL;
-    INT_PTR result = RunModal([&](HWND dialog) {
+    INT_PTR result = RunOptions([&](HWND dialog) {
         options = dialog;
         ClickButton(dialog, IDC_PROGRAMS);      // cleared: no group to open afterwards
         ClickButton(dialog, IDC_DESKTOP);
