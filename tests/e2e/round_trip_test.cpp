@@ -57,7 +57,7 @@ const char* const Caption = "Uninstall Lumbex";
 // Ids of the options dialog.
 enum { Kez = 5101, Zip, Cab, Arj, Lzh, Desktop, StartMenu, Programs, ShellExt };
 
-// The shell shows a key under the name it was made with first, in any case.
+// A key keeps the letter case it was first made with ("folder" for "Folder").
 const Allowance* AllowanceFor(const std::vector<Allowance>& allowances, const std::string& line)
 {
     for (const Allowance& allowance : allowances)
