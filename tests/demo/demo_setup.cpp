@@ -6,13 +6,12 @@
 #include <stdio.h>
 
 #include "demo/demo.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 
 namespace {
-
-const char* Class = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
 
 void ShowTree(const char* rootName, HKEY root, const std::string& path)
 {
@@ -34,19 +33,13 @@ void ShowRegistry()
     Show("  (.k01 to .k19 hold the same as .k00)");
     ShowTree("HKCR", HKEY_CLASSES_ROOT, "Lumbex");
     ShowTree("HKCR", HKEY_CLASSES_ROOT, "Lumbex.ZIP");
-    std::string id = Class;
-    ShowTree("HKCR", HKEY_CLASSES_ROOT, "CLSID\\" + id);
-    ShowTree("HKCR", HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\" + id);
-    for (const char* handler : {"*\\shellex\\ContextMenuHandlers\\Lumbex",
-                                "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
-                                "Folder\\shellex\\DragDropHandlers\\Lumbex",
-                                "Drives\\shellex\\ContextMenuHandlers\\Lumbex"})
-        ShowTree("HKCR", HKEY_CLASSES_ROOT, handler);
-    std::string windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-    ShowTree("HKLM", HKEY_LOCAL_MACHINE, windows + "Uninstall\\Lumbex archiver");
-    ShowTree("HKLM", HKEY_LOCAL_MACHINE, windows + "App Paths\\Lumbex.exe");
-    Show("  [HKLM\\" + windows + "Shell Extensions\\Approved] (one of its values)");
-    Show("  " + RegistryLine(HKEY_LOCAL_MACHINE, windows + "Shell Extensions\\Approved", id));
+    ShowTree("HKCR", HKEY_CLASSES_ROOT, "CLSID\\" SHELL_EXTENSION_CLSID);
+    for (const ShellExtensionValue& handler : ShellHandlers())
+        ShowTree("HKCR", HKEY_CLASSES_ROOT, handler.key);
+    ShowTree("HKLM", HKEY_LOCAL_MACHINE, UninstallEntryKey);
+    ShowTree("HKLM", HKEY_LOCAL_MACHINE, AppPathKey);
+    Show(std::string("  [HKLM\\") + ApprovedKey + "] (one of its values)");
+    Show("  " + RegistryLine(HKEY_LOCAL_MACHINE, ApprovedKey, SHELL_EXTENSION_CLSID));
 }
 
 void ShowLinks(const char* where, int csidl, const std::string& sub)

@@ -7,6 +7,7 @@
 
 #include "demo/demo.h"
 #include "driver/installed_state.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
@@ -20,13 +21,6 @@ const char* const ProductFiles[] = {"Lumbex.exe", "kezext.dll", "lumbex.hlp", "l
 std::string InFolder(const std::string& name)
 {
     return std::string(DemoFolder) + "\\" + name;
-}
-
-std::string ScriptPath()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + "Uninstall.Kez.Bat";
 }
 
 // What the installer and setup mode leave; whatever the demo's setup part
@@ -44,7 +38,7 @@ void PrepareInstallation()
             list += std::string(file) + "\r\n";
     WriteBytes(InFolder("Uninstall.lst"), list);
 
-    if (PresentSetupRegistry().empty()) {
+    if (PresentArchiverRegistry().empty()) {
         Show("  (no setup-mode registry entries found: placing what setup mode writes)");
         PlaceSetupRegistry(DemoFolder);
     }
@@ -79,10 +73,10 @@ void ShowState(const std::string& when)
     Show("    install folder:   " +
          (IsFolder(DemoFolder) ? (files.empty() ? "empty" : files) : std::string("gone")));
     Show("    shortcuts:        " + Joined(PresentLinks()));
-    std::vector<std::string> registry = PresentSetupRegistry();
+    std::vector<std::string> registry = PresentArchiverRegistry();
     Show("    registry entries: " + std::to_string(registry.size()) + " of setup mode's");
     Show("    HKCR\\.kez:        \"" + RegText(HKEY_CLASSES_ROOT, ".kez", "") + "\"");
-    Show("    removal script:   " + std::string(Exists(ScriptPath()) ? ScriptPath() : "none"));
+    Show("    removal script:   " + std::string(Exists(TempScript()) ? TempScript() : "none"));
 }
 
 }  // namespace
@@ -112,7 +106,7 @@ void DemoUninstall()
          std::to_string(run.exitCode));
     ShowState("right after it ended (the script waits for its \"/wait\" run):");
 
-    for (int i = 0; i < 400 && Exists(ScriptPath()); i++)
+    for (int i = 0; i < 400 && Exists(TempScript()); i++)
         Sleep(50);
     Show("  the removal script finished " + std::to_string(GetTickCount() - start) +
          " ms after the start");
@@ -151,8 +145,7 @@ void DemoSilentUninstall()
     }
     RunResult setup = RunProgram(Quoted(DemoTool()) + " /setup /s", DemoFolder, 20000);
     CloseFolderWindows("Lumbex");
-    std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
-    std::string quiet = RegText(HKEY_LOCAL_MACHINE, key, "QuietUninstallString");
+    std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString");
     Show("  \"/setup /s\": exit code " + std::to_string(setup.exitCode) + "; the command: " + quiet);
     DWORD start = GetTickCount();
     HANDLE process = StartProgram(quiet, "C:\\");
@@ -161,7 +154,7 @@ void DemoSilentUninstall()
         CloseHandle(process);
     Show("  exit code " + std::to_string(run.exitCode) + " after " + std::to_string(run.elapsedMs) +
          " ms, no question asked");
-    for (int i = 0; i < 400 && Exists(ScriptPath()); i++)
+    for (int i = 0; i < 400 && Exists(TempScript()); i++)
         Sleep(50);
     ShowState("after its removal script:");
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "driver/long_path.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 
@@ -15,36 +16,6 @@ namespace {
 
 const char* const Above = "C:\\lumbex-tests\\hostile-above.txt";
 const char* const AtRoot = "C:\\hostile-root.txt";
-const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string Approved = Windows + "Shell Extensions\\Approved";
-const char* const OtherClass = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B8}";
-
-struct Key {
-    HKEY root;
-    const char* rootName;
-    std::string path;
-};
-
-std::vector<Key> OthersKeys()
-{
-    return {
-        {HKEY_CLASSES_ROOT, "HKCR", "Hostile.Bystander"},
-        {HKEY_CLASSES_ROOT, "HKCR", ".hostile"},
-        {HKEY_CLASSES_ROOT, "HKCR", "LumbexOther"},
-        {HKEY_CLASSES_ROOT, "HKCR", "Lumbex.ZIPX"},
-        {HKEY_CLASSES_ROOT, "HKCR", ".k20"},
-        {HKEY_CLASSES_ROOT, "HKCR", "*\\shellex\\ContextMenuHandlers\\HostileBystander"},
-        {HKEY_CLASSES_ROOT, "HKCR", std::string("CLSID\\") + OtherClass},
-        {HKEY_CURRENT_USER, "HKCU", "Software\\LumbexOther"},
-        {HKEY_LOCAL_MACHINE, "HKLM", Windows + "Uninstall\\Lumbex archiver 2"},
-        {HKEY_LOCAL_MACHINE, "HKLM", Windows + "App Paths\\Lumbex2.exe"},
-    };
-}
-
-void Text(HKEY root, const std::string& key, const std::string& name, const std::string& text)
-{
-    SetRaw(root, key, name, REG_SZ, Sz(text));
-}
 
 }  // namespace
 
@@ -60,32 +31,12 @@ void PlaceBystanders()
     WriteLong(std::string(HostileRoot) + "\\bystander.txt", "beside every install folder");
     WriteLong(Above, "above the sandbox");
     WriteLong(AtRoot, "at the drive root");
-
-    HKEY classes = HKEY_CLASSES_ROOT;
-    Text(classes, "Hostile.Bystander", "", "Another product's archive");
-    Text(classes, "Hostile.Bystander\\shell\\open\\command", "", "\"C:\\Other\\other.exe\" \"%1\"");
-    Text(classes, ".hostile", "", "Hostile.Bystander");
-    Text(classes, ".hostile", "Content Type", "application/x-hostile");
-    Text(classes, ".hostile\\ShellNew", "NullFile", "");
-    Text(classes, "LumbexOther", "", "Not the archiver");
-    Text(classes, "Lumbex.ZIPX", "", "Not the archiver either");
-    Text(classes, ".k20", "", "Lumbex");
-    Text(classes, "*\\shellex\\ContextMenuHandlers\\HostileBystander", "", OtherClass);
-    Text(classes, std::string("CLSID\\") + OtherClass + "\\InProcServer32", "",
-         "C:\\Other\\ext.dll");
-    Text(HKEY_CURRENT_USER, "Software\\LumbexOther\\Setup", "Type", "kept");
-    Text(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2", "UninstallString",
-         "C:\\Other\\Uninstall.exe");
-    Text(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex2.exe", "", "C:\\Other\\Lumbex2.exe");
-    Text(HKEY_LOCAL_MACHINE, Approved, OtherClass, "Another shell extension");
+    Place(OthersRegistry());
 }
 
 void RemoveBystanders()
 {
-    for (const Key& key : OthersKeys())
-        DeleteTree(key.root, key.path);
-    DeleteEmptyKeys(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers");
-    DeleteValue(HKEY_LOCAL_MACHINE, Approved, OtherClass);
+    Remove(OthersRegistry());
     RemoveTreeLong(HostileRoot);
     DeleteFileA(Above);
     DeleteFileA(AtRoot);
@@ -109,11 +60,8 @@ std::vector<std::string> OutsideState(const std::vector<std::string>& installFol
         state.push_back("C:\\lumbex-tests\\" + line);
     for (const std::string& line : FolderLines("C:"))
         state.push_back("C:\\" + line);
-    for (const Key& key : OthersKeys())
-        for (const std::string& line : RegistryLines(key.root, key.path))
-            state.push_back(std::string(key.rootName) + " " + line);
-    state.push_back("HKLM " + Approved + " " + RegistryLine(HKEY_LOCAL_MACHINE, Approved,
-                                                            OtherClass));
+    std::vector<std::string> others = RegistryState(OthersRegistry());
+    state.insert(state.end(), others.begin(), others.end());
     return state;
 }
 

@@ -23,8 +23,7 @@ struct ToolBuild {
 std::vector<ToolBuild> ToolBuilds();
 
 // Files of others: HostileRoot\bystander.txt, C:\lumbex-tests\hostile-above.txt,
-// C:\hostile-root.txt; registry keys of others, some named so that a match on
-// a prefix of the tool's own names would reach them.
+// C:\hostile-root.txt; the registry keys of others (OthersRegistry).
 void PlaceBystanders();
 void RemoveBystanders();
 

@@ -23,9 +23,7 @@ void RemoveLinkStandIns();
 // on, for the archiver in folder; ".kez" was "OldKez.Document"
 // ("application/x-oldkez") before.
 void PlaceSetupRegistry(const std::string& folder);
-// The placed keys and values that still exist, but for ".kez" itself,
-// which gets its old type back.
-std::vector<std::string> PresentSetupRegistry();
-void RemoveSetupRegistry();
+// Of those, what shell integration and the product's registration write.
+void PlaceShellRegistration(const std::string& folder);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -58,6 +59,13 @@ std::string MakeSandbox(const std::string& name)
 std::string Sz(const std::string& text)
 {
     return text + std::string(1, '\0');
+}
+
+std::string TempScript()
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    return std::string(temp) + "Uninstall.Kez.Bat";
 }
 
 bool WriteAndClose(HANDLE file, const std::string& bytes)
@@ -193,6 +201,19 @@ RunResult RunProgram(const std::string& commandLine, const std::string& folder,
     return result;
 }
 
+std::vector<DWORD> ProcessIds(const std::string& fileName)
+{
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, fileName.c_str()) == 0)
+            ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
 bool KeyExists(HKEY root, const std::string& path)
 {
     HKEY key;
@@ -284,6 +305,11 @@ void DeleteEmptyKeys(HKEY root, const std::string& path)
     }
 }
 
+void SetText(HKEY root, const std::string& path, const std::string& name, const std::string& text)
+{
+    SetRaw(root, path, name, REG_SZ, Sz(text));
+}
+
 namespace {
 
 std::string Describe(const std::string& name, DWORD type, const std::string& data)
@@ -348,6 +374,16 @@ std::vector<std::string> RegistryLines(HKEY root, const std::string& path)
     std::vector<std::string> lines;
     ListKey(root, path, &lines);
     return lines;
+}
+
+std::string SzLine(const std::string& name, const std::string& text)
+{
+    return Describe(name, REG_SZ, Sz(text));
+}
+
+std::string DwordLine(const std::string& name, DWORD number)
+{
+    return Describe(name, REG_DWORD, std::string((const char*)&number, 4));
 }
 
 std::string RegistryLine(HKEY root, const std::string& path, const std::string& name)

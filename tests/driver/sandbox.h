@@ -34,6 +34,9 @@ bool RemoveOnHost(const std::string& path);
 // A text with its terminating zero, as a REG_SZ value stores it.
 std::string Sz(const std::string& text);
 
+// The removal script's path in this process's temporary folder.
+std::string TempScript();
+
 bool WriteBytes(const std::string& path, const std::string& bytes);
 // Writes all bytes into a handle from CreateFile and closes it.
 bool WriteAndClose(HANDLE file, const std::string& bytes);
@@ -58,6 +61,8 @@ HANDLE StartProgramWith(const std::string& commandLine, const std::string& folde
 RunResult WaitProgram(HANDLE process, DWORD startTick, DWORD timeoutMs);
 RunResult RunProgram(const std::string& commandLine, const std::string& folder,
                      DWORD timeoutMs);
+// The ids of the running processes of an executable's file name ("notepad.exe").
+std::vector<DWORD> ProcessIds(const std::string& fileName);
 
 // Registry read-back through the same 32-bit view as the tool.
 bool KeyExists(HKEY root, const std::string& path);
@@ -75,12 +80,17 @@ void DeleteEmptyKeys(HKEY root, const std::string& path);
 // key, then "  name = TYPE data" for each of its values ("@" for the default
 // value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.
 std::vector<std::string> RegistryLines(HKEY root, const std::string& path);
+// A text's and a number's line as RegistryLines shows it.
+std::string SzLine(const std::string& name, const std::string& text);
+std::string DwordLine(const std::string& name, DWORD number);
 // One value as in RegistryLines, or "<missing>".
 std::string RegistryLine(HKEY root, const std::string& path, const std::string& name);
 // The same lines in one text, for comparing a tree before and after.
 std::string DumpTree(HKEY root, const std::string& path);
 void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD type,
             const std::string& bytes);
+// A REG_SZ value with its terminating zero.
+void SetText(HKEY root, const std::string& path, const std::string& name, const std::string& text);
 // Denies everyone these rights on an existing key, allowing all others, as
 // a locked-down machine may; 0 allows everything again.
 bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights);

@@ -1,5 +1,10 @@
 #include "driver/setup_dialog.h"
 
+#include <gtest/gtest.h>
+
+#include "driver/ui_driver.h"
+#include "registry/registry.h"
+
 namespace {
 
 INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM)
@@ -30,4 +35,21 @@ void CloseOptionsDialog(HWND dialog)
 {
     if (dialog)
         DestroyWindow(dialog);
+}
+
+void RunAction(void (*action)(HWND), HWND dialog)
+{
+    ASSERT_TRUE(dialog != NULL);
+    action(dialog);
+    CloseOptionsDialog(dialog);
+    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+}
+
+std::vector<int> TickedBoxes(HWND dialog)
+{
+    std::vector<int> ticked;
+    for (int id = 5101; id <= 5111; id++)
+        if (IsChecked(dialog, id))
+            ticked.push_back(id);
+    return ticked;
 }

@@ -6,11 +6,17 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <vector>
 
 // Opens the dialog with exactly the given boxes ticked (ids 5101-5111).
 HWND OpenOptionsDialog(std::initializer_list<int> ticked);
 // All eleven boxes in their first-run defaults.
 HWND OpenOptionsDialogWithDefaults();
 void CloseOptionsDialog(HWND dialog);
+// The ids of the ticked boxes of an options dialog, of any process.
+std::vector<int> TickedBoxes(HWND dialog);
+// Runs a setup action on an opened dialog, closes it, and expects the
+// action to leave the classes root selected.
+void RunAction(void (*action)(HWND), HWND dialog);
 
 #endif

@@ -1,9 +1,12 @@
 #include "driver/setup_state.h"
 
+#include <gtest/gtest.h>
+
 #include <shlobj.h>
 
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
+#include "driver/ui_driver.h"
 
 bool PlaceProduct(const std::string& folder)
 {
@@ -63,6 +66,34 @@ Shortcut ReadShortcut(const std::string& linkPath)
     if (SUCCEEDED(initialised))
         CoUninitialize();
     return shortcut;
+}
+
+void ExpectLink(const std::string& link, const std::string& target)
+{
+    Shortcut shortcut = ReadShortcut(link);
+    ASSERT_TRUE(shortcut.found) << link;
+    EXPECT_EQ(target, shortcut.target) << link;
+    EXPECT_EQ("Lumbex", shortcut.description) << link;
+    EXPECT_EQ("", shortcut.arguments) << link;
+}
+
+void ExpectGroup(const std::string& group, const std::string& folder)
+{
+    ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
+    ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
+    ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
+}
+
+void ExpectGroupWindowAndClose()
+{
+    EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
+    EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
+    EXPECT_TRUE(WaitForNoWindow("Lumbex", 5000));
+}
+
+bool ViewerRuns()
+{
+    return !ProcessIds("notepad.exe").empty() || !ProcessIds("write.exe").empty();
 }
 
 namespace {

@@ -28,6 +28,19 @@ struct Shortcut {
     std::string arguments;
 };
 Shortcut ReadShortcut(const std::string& linkPath);
+// The shortcut is there, leads to target, is described "Lumbex" and passes
+// no arguments.
+void ExpectLink(const std::string& link, const std::string& target);
+// The program group's three shortcuts in group, to the files in folder.
+void ExpectGroup(const std::string& group, const std::string& folder);
+
+// A process of the system's viewers (notepad, write) runs.
+bool ViewerRuns();
+
+// Closing the completion dialog opens the program group in a shell window
+// of a process that starts in the install folder: expects it, and closes it
+// to its end, so that no such process stays behind holding the folder.
+void ExpectGroupWindowAndClose();
 
 // Closes the shell windows that opening a folder leaves behind; returns how
 // many there were.

@@ -185,6 +185,14 @@ bool ClickButton(HWND dialog, int id)
     return control && PostMessageA(control, BM_CLICK, 0, 0);
 }
 
+bool ClickButtonAndWait(HWND dialog, int id, DWORD timeoutMs)
+{
+    HWND control = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    return control &&
+           SendMessageTimeoutA(control, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &result);
+}
+
 bool PressKey(HWND window, UINT virtualKey)
 {
     return PostMessageA(window, WM_KEYDOWN, virtualKey, 1) &&
@@ -202,6 +210,19 @@ BoxAnswer AnswerMessageBox(const std::string& caption, int button, DWORD timeout
     if (!ClickButton(box, button))
         PostMessageA(box, WM_COMMAND, button, 0);
     return answer;
+}
+
+AnsweredRun RunAnswering(const std::string& commandLine, const std::string& folder,
+                         const std::string& caption, int button, DWORD timeoutMs)
+{
+    AnsweredRun answered;
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram(commandLine, folder);
+    answered.box = AnswerMessageBox(caption, button, timeoutMs);
+    answered.run = WaitProgram(process, start, timeoutMs);
+    if (process)
+        CloseHandle(process);
+    return answered;
 }
 
 bool SaveScreenshot(HWND window, const std::string& path)

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "driver/sandbox.h"
+
 // A visible top-level window with exactly this caption; NULL after the timeout.
 HWND WaitForWindow(const std::string& caption, DWORD timeoutMs);
 // A visible top-level window whose caption begins with prefix.
@@ -36,6 +38,9 @@ bool IsEnabled(HWND dialog, int id);
 bool IsShown(HWND window);
 // Posts a click, so that a button which opens a modal loop does not block us.
 bool ClickButton(HWND dialog, int id);
+// Clicks and returns once the dialog has handled the click, so that
+// whatever the click starts has started; false after the timeout.
+bool ClickButtonAndWait(HWND dialog, int id, DWORD timeoutMs = 10000);
 bool PressKey(HWND window, UINT virtualKey);
 
 // Waits for a message box, reads its text and presses the button.
@@ -44,6 +49,15 @@ struct BoxAnswer {
     std::string text;
 };
 BoxAnswer AnswerMessageBox(const std::string& caption, int button, DWORD timeoutMs);
+
+// Starts commandLine in folder, answers its message box with this caption
+// and waits for the program to end.
+struct AnsweredRun {
+    BoxAnswer box;
+    RunResult run;
+};
+AnsweredRun RunAnswering(const std::string& commandLine, const std::string& folder,
+                         const std::string& caption, int button, DWORD timeoutMs = 15000);
 
 // Saves what the screen shows of the window as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& path);

@@ -16,13 +16,12 @@
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
+#include "resources/footprint.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string UninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
 const char* const Announced = "C:\\lumbex-tests\\announced.txt";
 const char* const Overrides = "Software\\Wine\\AppDefaults\\Uninstall.exe\\DllOverrides";
 
@@ -79,9 +78,8 @@ protected:
         RunResult run = RunProgram("\"" + Tool() + "\" /setup /s", folder, 20000);
         ASSERT_TRUE(run.finished);
         ASSERT_EQ(0u, run.exitCode);
-        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
-        CloseFolderWindows("Lumbex");
-        ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+        ExpectGroupWindowAndClose();
+        ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     }
 
     // What uninstall removes, as one text: the install folder's files, the
@@ -92,7 +90,7 @@ protected:
         for (const char* name : {"Uninstall.exe", "Lumbex.exe", "kezext.dll", "license.txt",
                                  "register.frm", "Uninstall.lst", ""})
             state += std::string(name) + (Exists(folder + "\\" + name) ? " here\n" : " gone\n");
-        for (const std::string& line : RegistryLines(HKEY_LOCAL_MACHINE, UninstallKey))
+        for (const std::string& line : RegistryLines(HKEY_LOCAL_MACHINE, UninstallEntryKey))
             state += line + "\n";
         for (const std::string& line : RegistryLines(HKEY_CLASSES_ROOT, "Lumbex"))
             state += line + "\n";
@@ -105,7 +103,7 @@ protected:
     void ExpectAllGone()
     {
         EXPECT_FALSE(Exists(folder));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
         EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
@@ -168,7 +166,7 @@ TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
 TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
 {
     SetUpSilently();
-    std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
+    std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString");
     ASSERT_EQ("\"" + Tool() + "\" /uninstall /s", quiet);
     Names windows;
     RunResult run = RunUnattended(quiet, &windows);

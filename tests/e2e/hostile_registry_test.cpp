@@ -11,6 +11,7 @@
 
 #include "driver/hostile_state.h"
 #include "driver/installed_state.h"
+#include "driver/lumbex_state.h"
 #include "driver/long_path.h"
 #include "driver/run_watch.h"
 #include "driver/sandbox.h"
@@ -20,7 +21,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string Settings = "Software\\Lumbex\\Setup";
+const std::string Settings = SettingsKey;
 const char* const Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
 // The removal scripts of both uninstallers finish without a crash or a
@@ -45,27 +46,12 @@ std::string Setting(const std::string& extension)
     return Settings + "\\" + extension;
 }
 
-void Text(HKEY root, const std::string& key, const std::string& name, const std::string& text)
-{
-    SetRaw(root, key, name, REG_SZ, Sz(text));
-}
-
-std::string Number(const std::string& name, DWORD value)
-{
-    return "  " + name + " = REG_DWORD " + std::to_string(value);
-}
-
-std::string Quoted(const std::string& name, const std::string& text)
-{
-    return "  " + name + " = REG_SZ \"" + text + "\"";
-}
-
 // The extension as setup leaves it when it took it over.
 Names Associated(const std::string& extension)
 {
     return {"[" + extension + "]",
-            Quoted("@", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex"),
-            Quoted("Content Type", extension == ".kez" ? "application/x-kez-compressed"
+            SzLine("@", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex"),
+            SzLine("Content Type", extension == ".kez" ? "application/x-kez-compressed"
                                                         : "application/x-compressed")};
 }
 
@@ -111,14 +97,19 @@ protected:
         ExpectCleanRun(runs[0], {UninstallQuestion});
     }
 
-    static std::string MakeInstall(const std::string& name)
+    // An install folder for each build, listing one product file, and a
+    // folder for each one's removal script.
+    static void MakeInstalls(const std::string& name, Names* folders, Names* scripts)
     {
-        std::string folder = std::string(HostileRoot) + "\\" + name;
-        RemoveTreeLong(folder);
-        MakeFolderLong(folder);
-        PlaceFile(folder, "product.txt");
-        WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n");
-        return folder;
+        for (const ToolBuild& build : ToolBuilds()) {
+            std::string folder = std::string(HostileRoot) + "\\" + name + build.name;
+            RemoveTreeLong(folder);
+            MakeFolderLong(folder);
+            PlaceFile(folder, "product.txt");
+            WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n");
+            folders->push_back(folder);
+            scripts->push_back(ScriptFolder(name + build.name));
+        }
     }
 };
 
@@ -142,14 +133,11 @@ Names ExtensionTrees()
 TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
-    Names folders;
-    Names scripts;
-    for (const ToolBuild& build : builds) {
-        folders.push_back(MakeInstall("registry-setup-" + build.name));
+    Names folders, scripts;
+    MakeInstalls("registry-setup-", &folders, &scripts);
+    for (const std::string& folder : folders)
         for (const char* product : {"Lumbex.exe", "kezext.dll"})
-            PlaceFile(folders.back(), product);
-        scripts.push_back(ScriptFolder("registry-setup-" + build.name));
-    }
+            PlaceFile(folder, product);
     Names outside = OutsideState(folders);
     HKEY user = HKEY_CURRENT_USER;
     HKEY classes = HKEY_CLASSES_ROOT;
@@ -158,12 +146,12 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     // File types of the wrong shape; content types as they should be, but
     // one without its terminator.
     SetRaw(classes, ".kez", "", REG_DWORD, Dword(7));
-    Text(classes, ".zip", "", std::string(599, 'Z'));
-    Text(classes, ".cab", "", std::string(511, 'C'));
-    Text(classes, ".arj", "", std::string(512, 'A'));
+    SetText(classes, ".zip", "", std::string(599, 'Z'));
+    SetText(classes, ".cab", "", std::string(511, 'C'));
+    SetText(classes, ".arj", "", std::string(512, 'A'));
     SetRaw(classes, ".lzh", "", REG_SZ, "LzhOld");
     for (const char* extension : Extensions)
-        Text(classes, extension, "Content Type", std::string("application/x-old") + extension);
+        SetText(classes, extension, "Content Type", std::string("application/x-old") + extension);
     SetRaw(classes, ".lzh", "Content Type", REG_SZ, "application/x-old.lzh");  // no terminator
     SetRaw(user, Setting(".kez"), "Associated", REG_BINARY, std::string("\1\0\0\0\0\0\0\0", 8));
     SetRaw(user, Setting(".zip"), "Associated", REG_SZ, Sz("1"));
@@ -185,41 +173,42 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
     EXPECT_EQ(Associated(".lzh"), RegistryLines(classes, ".lzh"));
     for (const char* extension : Extensions)
-        EXPECT_EQ(Number("Associated", 1), RegistryLine(user, Setting(extension), "Associated"))
+        EXPECT_EQ(DwordLine("Associated", 1), RegistryLine(user, Setting(extension), "Associated"))
             << extension;
-    EXPECT_EQ(Quoted("Type", std::string(511, 'C')), RegistryLine(user, Setting(".cab"), "Type"));
-    EXPECT_EQ(Quoted("Content", "application/x-old.cab"),
+    EXPECT_EQ(SzLine("Type", std::string(511, 'C')), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(SzLine("Content", "application/x-old.cab"),
               RegistryLine(user, Setting(".cab"), "Content"));
-    EXPECT_EQ(Quoted("Type", "LzhOld"), RegistryLine(user, Setting(".lzh"), "Type"));
+    EXPECT_EQ(SzLine("Type", "LzhOld"), RegistryLine(user, Setting(".lzh"), "Type"));
     for (const char* extension : {".kez", ".zip", ".arj"})
         EXPECT_EQ("<missing>", RegistryLine(user, Setting(extension), "Type")) << extension;
-    EXPECT_EQ(Number("Desktop", 0), RegistryLine(user, Setting("Links"), "Desktop"));
-    EXPECT_EQ(Number("StartMenu", 0), RegistryLine(user, Setting("Links"), "StartMenu"));
-    EXPECT_EQ(Number("Programs", 0), RegistryLine(user, Setting("Links"), "Programs"));
-    EXPECT_EQ(Number("ShellExt", 0), RegistryLine(user, Settings, "ShellExt"));
-    EXPECT_EQ(Number("CascadedMenu", 0), RegistryLine(user, Settings, "CascadedMenu"));
-    EXPECT_EQ(Number("MenuIcons", 1), RegistryLine(user, Settings, "MenuIcons"));
+    EXPECT_EQ(DwordLine("Desktop", 0), RegistryLine(user, Setting("Links"), "Desktop"));
+    EXPECT_EQ(DwordLine("StartMenu", 0), RegistryLine(user, Setting("Links"), "StartMenu"));
+    EXPECT_EQ(DwordLine("Programs", 0), RegistryLine(user, Setting("Links"), "Programs"));
+    EXPECT_EQ(DwordLine("ShellExt", 0), RegistryLine(user, Settings, "ShellExt"));
+    EXPECT_EQ(DwordLine("CascadedMenu", 0), RegistryLine(user, Settings, "CascadedMenu"));
+    EXPECT_EQ(DwordLine("MenuIcons", 1), RegistryLine(user, Settings, "MenuIcons"));
 
     ASSERT_TRUE(PlaceTool(builds[0], folders[0]));
     Uninstall(folders[0], scripts[0], "after odd file types (" + builds[0].name + ")");
     for (int row : {0, 1, 2, 3})
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
-    EXPECT_EQ(Names({"[.lzh]", Quoted("@", "LzhOld"), Quoted("Content Type", "application/x-old.lzh")}),
+    EXPECT_EQ(Names({"[.lzh]", SzLine("@", "LzhOld"),
+                     SzLine("Content Type", "application/x-old.lzh")}),
               RegistryLines(classes, ".lzh"));
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     // Content types of the wrong shape, and another program's New-menu
     // entry too big to be kept aside whole; file types as they should be.
     for (const char* extension : Extensions) {
         DeleteTree(classes, extension);
-        Text(classes, extension, "", std::string("Old") + extension);
+        SetText(classes, extension, "", std::string("Old") + extension);
     }
     SetRaw(classes, ".kez", "Content Type", REG_DWORD, Dword(7));
-    Text(classes, ".zip", "Content Type", "application/x-old.zip");
+    SetText(classes, ".zip", "Content Type", "application/x-old.zip");
     SetRaw(classes, ".zip\\ShellNew", "Data", REG_BINARY, std::string(2000, 'd'));
-    Text(classes, ".zip\\ShellNew", "Extra", "kept");
-    Text(classes, ".cab", "Content Type", std::string(511, 'c'));
-    Text(classes, ".arj", "Content Type", std::string(512, 'a'));
+    SetText(classes, ".zip\\ShellNew", "Extra", "kept");
+    SetText(classes, ".cab", "Content Type", std::string(511, 'c'));
+    SetText(classes, ".arj", "Content Type", std::string(512, 'a'));
     SetRaw(classes, ".lzh", "Content Type", REG_BINARY, "application/x-lzh");
     SetRaw(user, Setting("Links"), "Programs", REG_DWORD, Dword(0));
     before = ExtensionTrees();
@@ -230,18 +219,18 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     for (int row : {0, 3, 4})
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
-    EXPECT_EQ(Quoted("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
+    EXPECT_EQ(SzLine("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
     EXPECT_EQ(zipEntry, DumpTree(classes, ".zip\\ShellNew"));
-    EXPECT_EQ(Quoted("Type", "Old.zip"), RegistryLine(user, Setting(".zip"), "Type"));
-    EXPECT_EQ(Quoted("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
-    EXPECT_EQ(Quoted("Content", std::string(511, 'c')),
+    EXPECT_EQ(SzLine("Type", "Old.zip"), RegistryLine(user, Setting(".zip"), "Type"));
+    EXPECT_EQ(SzLine("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(SzLine("Content", std::string(511, 'c')),
               RegistryLine(user, Setting(".cab"), "Content"));
 
     ASSERT_TRUE(PlaceTool(builds[1], folders[1]));
     Uninstall(folders[1], scripts[1], "after odd content types (" + builds[1].name + ")");
     for (int row = 0; row < 5; row++)
         EXPECT_EQ(before[row], DumpTree(classes, Extensions[row])) << Extensions[row];
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     ExpectScriptsEndCleanly(scripts, folders, outside);
 }
@@ -253,19 +242,16 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
-    Names folders;
-    Names scripts;
-    for (const ToolBuild& build : builds) {
-        folders.push_back(MakeInstall("registry-uninstall-" + build.name));
-        ASSERT_TRUE(PlaceTool(build, folders.back()));
-        scripts.push_back(ScriptFolder("registry-" + build.name));
-    }
+    Names folders, scripts;
+    MakeInstalls("registry-uninstall-", &folders, &scripts);
+    for (size_t i = 0; i < builds.size(); i++)
+        ASSERT_TRUE(PlaceTool(builds[i], folders[i]));
     Names outside = OutsideState(folders);
     HKEY user = HKEY_CURRENT_USER;
     HKEY classes = HKEY_CLASSES_ROOT;
     auto own = [&](const std::string& extension) {
-        Text(classes, extension, "", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex");
-        Text(classes, extension, "Content Type",
+        SetText(classes, extension, "", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex");
+        SetText(classes, extension, "Content Type",
              extension == ".kez" ? "application/x-kez-compressed" : "application/x-compressed");
     };
 
@@ -277,18 +263,18 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     SetRaw(user, Setting(".zip"), "Type", REG_BINARY, "ZipOld");
     SetRaw(user, Setting(".zip"), "Content", REG_SZ, "application/zip");
     SetRaw(classes, ".cab", "", REG_SZ, "Lumbex");
-    Text(user, Setting(".cab"), "Type", std::string(599, 'T'));
+    SetText(user, Setting(".cab"), "Type", std::string(599, 'T'));
     SetRaw(user, Setting(".cab"), "Content", REG_BINARY, std::string(600, 'c'));
-    Text(classes, ".arj", "", "LUMBEX");
-    Text(user, Setting(".arj"), "Type", std::string(511, 'T'));
-    Text(user, Setting(".arj"), "Content", std::string(512, 'c'));
-    Text(classes, ".lzh", "", "Lumbex" + std::string(200, 'x'));
-    Text(user, Setting(".lzh"), "Type", "LzhOld");
+    SetText(classes, ".arj", "", "LUMBEX");
+    SetText(user, Setting(".arj"), "Type", std::string(511, 'T'));
+    SetText(user, Setting(".arj"), "Content", std::string(512, 'c'));
+    SetText(classes, ".lzh", "", "Lumbex" + std::string(200, 'x'));
+    SetText(user, Setting(".lzh"), "Type", "LzhOld");
     // Key names far longer than any the tool writes (the registry allows 255
     // characters; wine's ANSI calls stop at 260 for the whole path), below
     // keys that the uninstaller removes with everything in them.
-    Text(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command", "", "verb");
-    Text(user, Settings + "\\" + std::string(220, 'k'), "Other", "value");
+    SetText(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command", "", "verb");
+    SetText(user, Settings + "\\" + std::string(220, 'k'), "Other", "value");
     ASSERT_TRUE(KeyExists(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command"));
     ASSERT_TRUE(KeyExists(user, Settings + "\\" + std::string(220, 'k')));
     std::string lzh = DumpTree(classes, ".lzh");
@@ -296,36 +282,39 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     Uninstall(folders[0], scripts[0], "saved types (shipped)");
 
     EXPECT_FALSE(KeyExists(classes, ".kez")) << DumpTree(classes, ".kez");
-    EXPECT_EQ(Names({"[.zip]", Quoted("Content Type", "application/zip")}),
+    EXPECT_EQ(Names({"[.zip]", SzLine("Content Type", "application/zip")}),
               RegistryLines(classes, ".zip"));
     EXPECT_FALSE(KeyExists(classes, ".cab"));
-    EXPECT_EQ(Names({"[.arj]", Quoted("@", std::string(511, 'T'))}), RegistryLines(classes, ".arj"));
+    EXPECT_EQ(Names({"[.arj]", SzLine("@", std::string(511, 'T'))}),
+              RegistryLines(classes, ".arj"));
     EXPECT_EQ(lzh, DumpTree(classes, ".lzh"));
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     PlaceSetupRegistry(folders[1]);
     for (const char* extension : Extensions)
         own(extension);
     SetRaw(classes, ".kez", "", REG_BINARY, "Lumbex");
-    Text(user, Setting(".kez"), "Type", "KezOld");
-    Text(classes, ".zip", "Content Type", std::string(599, 'z'));
-    Text(user, Setting(".zip"), "Type", "ZipOld");
+    SetText(user, Setting(".kez"), "Type", "KezOld");
+    SetText(classes, ".zip", "Content Type", std::string(599, 'z'));
+    SetText(user, Setting(".zip"), "Type", "ZipOld");
     SetRaw(classes, ".cab", "", REG_SZ, Sz("Lumbex") + std::string(100, '\0'));
-    Text(user, Setting(".cab"), "Type", "CabOld");
+    SetText(user, Setting(".cab"), "Type", "CabOld");
     SetRaw(user, Setting(".arj"), "Type", REG_MULTI_SZ, std::string("ArjOld\0Second\0\0", 15));
     SetRaw(user, Setting(".lzh"), "Type", REG_EXPAND_SZ, Sz("%SystemRoot%\\lzh"));
     std::string cab = DumpTree(classes, ".cab");
 
     Uninstall(folders[1], scripts[1], "saved types (checked)");
 
-    EXPECT_EQ(Names({"[.kez]", Quoted("@", "KezOld"), Quoted("Content Type", "application/x-oldkez")}),
+    EXPECT_EQ(Names({"[.kez]", SzLine("@", "KezOld"),
+                     SzLine("Content Type", "application/x-oldkez")}),
               RegistryLines(classes, ".kez"));
-    EXPECT_EQ(Names({"[.zip]", Quoted("@", "ZipOld"), Quoted("Content Type", std::string(599, 'z'))}),
+    EXPECT_EQ(Names({"[.zip]", SzLine("@", "ZipOld"),
+                     SzLine("Content Type", std::string(599, 'z'))}),
               RegistryLines(classes, ".zip"));
     EXPECT_EQ(cab, DumpTree(classes, ".cab"));
     EXPECT_FALSE(KeyExists(classes, ".arj")) << DumpTree(classes, ".arj");
     EXPECT_FALSE(KeyExists(classes, ".lzh")) << DumpTree(classes, ".lzh");
-    EXPECT_EQ(Names(), PresentSetupRegistry());
+    EXPECT_EQ(Names(), PresentArchiverRegistry());
 
     ExpectScriptsEndCleanly(scripts, folders, outside);
 }

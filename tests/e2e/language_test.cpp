@@ -8,12 +8,12 @@
 
 #include "driver/dialog_template.h"
 #include "driver/sandbox.h"
+#include "resources/footprint.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 
 namespace {
 
-const std::string WindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\";
 const std::string Caption = "Lumbex-Einrichtung";
 
 // What the screen shows in the top left corner of a window, where the
@@ -141,8 +141,7 @@ TEST_F(German, BothDialogsTheIconAndTheWrittenTextsComeFromTheModule)
     CloseHandle(process);
     EXPECT_TRUE(run.finished);
 
-    EXPECT_EQ(Text(5101), RegText(HKEY_LOCAL_MACHINE, WindowsKey + "Uninstall\\Lumbex archiver",
-                                  "DisplayName"));
+    EXPECT_EQ(Text(5101), RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName"));
     EXPECT_EQ("Lumbex Archivierer", Text(5101));
     EXPECT_EQ(Text(5109), RegText(HKEY_CLASSES_ROOT, "Lumbex", ""));
     EXPECT_EQ(Text(5110), RegText(HKEY_CLASSES_ROOT, "Lumbex.ZIP", ""));
@@ -154,24 +153,16 @@ TEST_F(German, BothDialogsTheIconAndTheWrittenTextsComeFromTheModule)
 TEST_F(German, TheUninstallersQuestionAndWarningSpeakTheModulesLanguage)
 {
     std::string tool = "\"" + folder + "\\Uninstall.exe\"";
-    DWORD start = GetTickCount();
-    HANDLE process = StartProgram(tool, folder);
-    BoxAnswer question = AnswerMessageBox(Text(5104), IDNO, 15000);
-    RunResult run = WaitProgram(process, start, 15000);
-    CloseHandle(process);
-    EXPECT_TRUE(question.found);
-    EXPECT_EQ("Deinstallation von Lumbex fortsetzen?", question.text);
-    EXPECT_TRUE(run.finished);
+    AnsweredRun question = RunAnswering(tool, folder, Text(5104), IDNO);
+    EXPECT_TRUE(question.box.found);
+    EXPECT_EQ("Deinstallation von Lumbex fortsetzen?", question.box.text);
+    EXPECT_TRUE(question.run.finished);
     EXPECT_TRUE(Exists(folder + "\\Uninstall.exe"));
 
-    start = GetTickCount();
-    process = StartProgram(tool + " /warning", folder);
-    BoxAnswer warning = AnswerMessageBox("Lumbex deinstallieren", IDOK, 15000);
-    WaitProgram(process, start, 15000);
-    CloseHandle(process);
+    AnsweredRun warning = RunAnswering(tool + " /warning", folder, "Lumbex deinstallieren", IDOK);
     EXPECT_EQ("Deinstallation abgeschlossen\nBitte l\xF6schen Sie " + folder +
                   "\\Uninstall.exe von Hand",
-              warning.text);
+              warning.box.text);
 }
 
 // The module is in use while the uninstaller runs; it is listed like every
@@ -181,17 +172,11 @@ TEST_F(German, UninstallRemovesTheModuleAndTheFolder)
     ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
                            "kezlng.dll\r\nLumbex.exe\r\nkezext.dll\r\nlicense.txt\r\n"
                            "register.frm\r\nLumbex.log\r\n"));
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    std::string script = std::string(temp) + "Uninstall.Kez.Bat";
-    DWORD start = GetTickCount();
-    HANDLE process = StartProgram("\"" + folder + "\\Uninstall.exe\"", folder);
-    BoxAnswer question = AnswerMessageBox(Text(5104), IDYES, 15000);
-    RunResult run = WaitProgram(process, start, 15000);
-    CloseHandle(process);
-    EXPECT_TRUE(question.found);
-    EXPECT_TRUE(run.finished);
-    EXPECT_TRUE(Eventually([&] { return !Exists(folder) && !Exists(script); }, 15000))
+    AnsweredRun uninstall =
+        RunAnswering("\"" + folder + "\\Uninstall.exe\"", folder, Text(5104), IDYES);
+    EXPECT_TRUE(uninstall.box.found);
+    EXPECT_TRUE(uninstall.run.finished);
+    EXPECT_TRUE(Eventually([&] { return !Exists(folder) && !Exists(TempScript()); }, 15000))
         << "left: " << (Exists(folder + "\\kezlng.dll") ? "kezlng.dll " : "")
         << (Exists(folder + "\\Uninstall.exe") ? "Uninstall.exe" : "");
     EXPECT_EQ(NULL, WaitForWindow("Lumbex deinstallieren", 0));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "driver/installed_state.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/snapshot.h"
@@ -23,8 +24,8 @@ namespace {
 // What a round trip may leave behind. Every line of the difference must be
 // one of these, and each says why the tool leaves it.
 struct Allowance {
-    const char* line;
-    const char* reason;
+    std::string line;
+    std::string reason;
 };
 
 // Setup's handler keys lie below shell keys that Windows always has but a
@@ -33,82 +34,39 @@ struct Allowance {
 // cannot tell an empty one it made from the same key made by the system or
 // another program (a fresh prefix ships "folder\shellex\ContextMenuHandlers"
 // empty), and an empty key means nothing to the shell.
-#define ON_THE_WAY_TO(handler) \
-    "empty, made on the way to " handler "; may be the system's or another program's"
-const Allowance Allowances[] = {
-    {"+ key HKLM\\Software\\Classes\\Drives", ON_THE_WAY_TO("the drive context menu handler")},
-    {"+ key HKLM\\Software\\Classes\\Drives\\shellex",
-     ON_THE_WAY_TO("the drive context menu handler")},
-    {"+ key HKLM\\Software\\Classes\\Drives\\shellex\\ContextMenuHandlers",
-     ON_THE_WAY_TO("the drive context menu handler")},
-    {"+ key HKLM\\Software\\Classes\\folder\\shellex\\DragDropHandlers",
-     ON_THE_WAY_TO("the folder drag-and-drop handler")},
-    {"+ key HKLM\\Software\\Classes\\exefile\\shellex",
-     ON_THE_WAY_TO("the property sheet handler for programs")},
-    {"+ key HKLM\\Software\\Classes\\exefile\\shellex\\PropertySheetHandlers",
-     ON_THE_WAY_TO("the property sheet handler for programs")},
-    {"+ key HKU\\S-1-5-21-0-0-0-1000\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
-     "Advanced",
-     "empty, the shell's own: made by the shell window in which setup opens the program group"},
-};
+std::vector<Allowance> Allowances()
+{
+    std::vector<Allowance> allowances = {
+        {"+ key HKU\\S-1-5-21-0-0-0-1000\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+         "Explorer\\Advanced",
+         "empty, the shell's own: made by the shell window in which setup opens the program "
+         "group"}};
+    for (const ShellExtensionValue& handler : ShellHandlers()) {
+        std::string key = handler.key;
+        for (size_t cut = key.find('\\'); cut != std::string::npos; cut = key.find('\\', cut + 1))
+            allowances.push_back({"+ key HKLM\\Software\\Classes\\" + key.substr(0, cut),
+                                  "empty, made on the way to " + key +
+                                      "; may be the system's or another program's"});
+    }
+    return allowances;
+}
 
 const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string OtherClass = "{0B5E7A6D-4C3F-4E21-9A8B-7C6D5E4F3A21}";
 const char* const Caption = "Uninstall Lumbex";
 
 // Ids of the options dialog.
 enum { Kez = 5101, Zip, Cab, Arj, Lzh, Desktop, StartMenu, Programs, ShellExt };
 
-const Allowance* AllowanceFor(const std::string& line)
+// A key keeps the letter case it was first made with ("folder" for "Folder").
+const Allowance* AllowanceFor(const std::vector<Allowance>& allowances, const std::string& line)
 {
-    for (const Allowance& allowance : Allowances)
-        if (line == allowance.line)
+    for (const Allowance& allowance : allowances)
+        if (lstrcmpiA(line.c_str(), allowance.line.c_str()) == 0)
             return &allowance;
     return nullptr;
 }
 
-std::string TempScript()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + "Uninstall.Kez.Bat";
-}
-
 // ---- what belongs to others ----
-
-struct RegistryItem {
-    HKEY root;
-    std::string key;
-    std::string name;
-    DWORD type;
-    std::string bytes;
-};
-
-std::vector<RegistryItem> RegistryBystanders()
-{
-    HKEY classes = HKEY_CLASSES_ROOT;
-    HKEY machine = HKEY_LOCAL_MACHINE;
-    std::string other = "\"C:\\Other\\OtherArc.exe\" \"%1\"";
-    return {
-        {classes, "OtherArc.Archive", "", REG_SZ, Sz("OtherArc archive")},
-        {classes, "OtherArc.Archive\\DefaultIcon", "", REG_SZ, Sz("C:\\Other\\OtherArc.exe,0")},
-        {classes, "OtherArc.Archive\\shell\\open\\command", "", REG_SZ, Sz(other)},
-        {classes, "CLSID\\" + OtherClass, "", REG_SZ, Sz("OtherArc shell extension")},
-        {classes, "CLSID\\" + OtherClass + "\\InProcServer32", "", REG_SZ,
-         Sz("C:\\Other\\otherext.dll")},
-        {classes, "*\\shellex\\ContextMenuHandlers\\OtherArc", "", REG_SZ, Sz(OtherClass)},
-        {machine, Windows + "Uninstall\\OtherArc", "DisplayName", REG_SZ, Sz("OtherArc")},
-        {machine, Windows + "Uninstall\\OtherArc", "UninstallString", REG_SZ,
-         Sz("\"C:\\Other\\uninst.exe\"")},
-        {machine, Windows + "Uninstall\\Lumbex archiver 2", "DisplayName", REG_SZ,
-         Sz("Not the archiver")},
-        {machine, Windows + "App Paths\\OtherArc.exe", "", REG_SZ, Sz("C:\\Other\\OtherArc.exe")},
-        {machine, Windows + "App Paths\\OtherArc.exe", "Path", REG_SZ, Sz("C:\\Other")},
-        {machine, Windows + "Shell Extensions\\Approved", OtherClass, REG_SZ,
-         Sz("OtherArc shell extension")},
-        {HKEY_CURRENT_USER, "Software\\Lumbex Tools", "Keep", REG_DWORD, std::string("\1\0\0\0", 4)},
-    };
-}
 
 // The archive types as other programs registered them, with their New-menu
 // entries; the ZIP one is an empty archive, byte for byte the archiver's own.
@@ -135,29 +93,6 @@ std::vector<RegistryItem> ForeignOwners()
         {classes, ".cab\\ShellNew", "NullFile", REG_SZ, Sz("")},
         {classes, "OtherArc.Cab", "", REG_SZ, Sz("OtherArc cabinet")},
     };
-}
-
-void Place(const std::vector<RegistryItem>& items)
-{
-    for (const RegistryItem& item : items)
-        SetRaw(item.root, item.key, item.name, item.type, item.bytes);
-}
-
-void Remove(const std::vector<RegistryItem>& items)
-{
-    for (const RegistryItem& item : items)
-        DeleteValue(item.root, item.key, item.name);
-    // Deepest keys first, and only those left empty: the shared keys above stay.
-    for (auto item = items.rbegin(); item != items.rend(); ++item)
-        DeleteEmptyKeys(item->root, item->key);
-}
-
-std::string Fingerprint(const std::vector<RegistryItem>& items)
-{
-    std::string print;
-    for (const RegistryItem& item : items)
-        print += item.key + ":" + RegistryLine(item.root, item.key, item.name) + "\n";
-    return print;
 }
 
 struct LinkItem {
@@ -219,7 +154,7 @@ protected:
     void TearDown() override
     {
         CloseFolderWindows("Lumbex");
-        Remove(RegistryBystanders());
+        Remove(OthersRegistry());
         Remove(ForeignOwners());
         for (const LinkItem& link : LinkBystanders) {
             DeleteFileA(LinkPath(link).c_str());
@@ -234,7 +169,7 @@ protected:
 
     void PlaceBystanders()
     {
-        Place(RegistryBystanders());
+        Place(OthersRegistry());
         std::string neighbour = root + "\\Lumbex Archiver 2";
         CreateDirectoryA(neighbour.c_str(), NULL);
         WriteBytes(root + "\\notes.txt", "beside the install folder");
@@ -251,7 +186,9 @@ protected:
     // Everything that belongs to others, byte for byte.
     std::string Bystanders()
     {
-        std::string print = Fingerprint(RegistryBystanders());
+        std::string print;
+        for (const std::string& line : RegistryState(OthersRegistry()))
+            print += line + "\n";
         for (const char* file : {"notes.txt", "Lumbex Archiver 2\\keep.txt",
                                  "Lumbex Archiver 2\\read-only.txt"}) {
             std::string path = root + "\\" + file;
@@ -279,14 +216,6 @@ protected:
                                "Uninstall.exe\r\nLumbex.exe\r\nkezext.dll\r\nlumbex.hlp\r\n"
                                "Kez.txt\r\nlicense.txt\r\nregister.frm\r\nFormats\\kez.fmt\r\n"
                                "Formats\r\nUninstall.lst\r\n"));
-    }
-
-    // Closing the completion dialog opens the program group in a shell window.
-    void CloseGroupWindow()
-    {
-        if (WaitForWindow("Lumbex", 5000))
-            CloseFolderWindows("Lumbex");
-        WaitForNoWindow("Lumbex", 5000);
     }
 
     void SetupSilent()
@@ -320,13 +249,9 @@ protected:
     void Uninstall()
     {
         DWORD start = GetTickCount();
-        HANDLE process = StartProgram("\"" + tool + "\"", "C:\\");
-        ASSERT_TRUE(process != NULL);
-        BoxAnswer question = AnswerMessageBox(Caption, IDYES, 15000);
-        RunResult run = WaitProgram(process, start, 15000);
-        CloseHandle(process);
-        ASSERT_TRUE(question.found);
-        ASSERT_TRUE(run.finished);
+        AnsweredRun answered = RunAnswering("\"" + tool + "\"", "C:\\", Caption, IDYES);
+        ASSERT_TRUE(answered.box.found);
+        ASSERT_TRUE(answered.run.finished);
         bool ended = Eventually([&] {
             return !Exists(tool) && !Exists(folder) && !Exists(TempScript());
         }, 20000);
@@ -340,7 +265,7 @@ protected:
     {
         EXPECT_EQ("Lumbex", RegText(HKEY_CLASSES_ROOT, ".kez", ""));
         EXPECT_EQ("Lumbex.ZIP", RegText(HKEY_CLASSES_ROOT, ".zip", ""));
-        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver"));
+        EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
         EXPECT_EQ(shellExtension, KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" SHELL_EXTENSION_CLSID));
         EXPECT_EQ(shellExtension, IsOwnShellNew(ArchiveTypeTable[0]));
         EXPECT_EQ(group, Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex\\Lumbex.lnk"));
@@ -374,10 +299,11 @@ protected:
                (unsigned)count.files, count.bytes >> 20);
         std::vector<std::string> difference = SnapshotDifference(before, after);
         printf("Round trip %s: %u lines of difference\n", way, (unsigned)difference.size());
+        std::vector<Allowance> allowances = Allowances();
         for (const std::string& line : difference) {
-            const Allowance* allowance = AllowanceFor(line);
+            const Allowance* allowance = AllowanceFor(allowances, line);
             printf("  %s\n      allowed: %s\n", line.c_str(),
-                   allowance ? allowance->reason : "NO - not on the allowance list");
+                   allowance ? allowance->reason.c_str() : "NO - not on the allowance list");
             EXPECT_TRUE(allowance != nullptr) << line;
         }
         fflush(stdout);
@@ -395,7 +321,7 @@ TEST_F(RoundTrip, OnAFreshMachine)
     Snapshot before = Before();
     Install();
     SetupSilent();
-    CloseGroupWindow();
+    ExpectGroupWindowAndClose();
     ExpectInstalled(true, true);
     Uninstall();
     ExpectOnlyAllowed("on a fresh machine", before);
@@ -404,34 +330,33 @@ TEST_F(RoundTrip, OnAFreshMachine)
 TEST_F(RoundTrip, WithTheArchiveTypesOwnedByOtherPrograms)
 {
     Place(ForeignOwners());
-    std::string owners = Fingerprint(ForeignOwners());
+    std::vector<std::string> owners = RegistryState(ForeignOwners());
     Snapshot before = Before();
     Install();
     SetupSilent();
-    CloseGroupWindow();
+    ExpectGroupWindowAndClose();
     ExpectInstalled(true, true);
     EXPECT_EQ("Lumbex", RegText(HKEY_CLASSES_ROOT, ".cab", ""));
     Uninstall();
     ExpectOnlyAllowed("with the archive types owned by other programs", before);
-    EXPECT_EQ(owners, Fingerprint(ForeignOwners()));
+    EXPECT_EQ(owners, RegistryState(ForeignOwners()));
 }
 
 TEST_F(RoundTrip, AfterTwoSetupRunsWithDifferentChoices)
 {
     Place(ForeignOwners());
-    std::string owners = Fingerprint(ForeignOwners());
+    std::vector<std::string> owners = RegistryState(ForeignOwners());
     Snapshot before = Before();
     Install();
     // First as stored: ".kez" and ".zip" only, no shell integration, a
     // desktop shortcut and no program group.
     std::string off(4, '\0');
+    std::string settings = std::string(SettingsKey) + "\\";
     for (const char* type : {".cab", ".arj", ".lzh"})
-        SetRaw(HKEY_CURRENT_USER, std::string("Software\\Lumbex\\Setup\\") + type, "Associated",
-               REG_DWORD, off);
-    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup", "ShellExt", REG_DWORD, off);
-    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\Links", "Desktop", REG_DWORD,
-           std::string("\1\0\0\0", 4));
-    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\Links", "Programs", REG_DWORD, off);
+        SetRaw(HKEY_CURRENT_USER, settings + type, "Associated", REG_DWORD, off);
+    SetRaw(HKEY_CURRENT_USER, SettingsKey, "ShellExt", REG_DWORD, off);
+    SetRaw(HKEY_CURRENT_USER, settings + "Links", "Desktop", REG_DWORD, std::string("\1\0\0\0", 4));
+    SetRaw(HKEY_CURRENT_USER, settings + "Links", "Programs", REG_DWORD, off);
     SetupSilent();
     ExpectInstalled(false, false);
     EXPECT_EQ("OtherArc.Cab", RegText(HKEY_CLASSES_ROOT, ".cab", ""));
@@ -440,14 +365,14 @@ TEST_F(RoundTrip, AfterTwoSetupRunsWithDifferentChoices)
     // Then as a user changes them: every type, shell integration, the Start
     // menu and the program groups.
     SetupInteractive({Cab, Arj, Lzh, ShellExt, StartMenu, Programs});
-    CloseGroupWindow();
+    ExpectGroupWindowAndClose();
     ExpectInstalled(true, true);
     EXPECT_EQ("Lumbex", RegText(HKEY_CLASSES_ROOT, ".cab", ""));
     EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
 
     Uninstall();
     ExpectOnlyAllowed("after two setup runs with different choices", before);
-    EXPECT_EQ(owners, Fingerprint(ForeignOwners()));
+    EXPECT_EQ(owners, RegistryState(ForeignOwners()));
 }
 
 }  // namespace

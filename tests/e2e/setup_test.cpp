@@ -7,17 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
+#include "driver/setup_dialog.h"
 #include "driver/ui_driver.h"
 
 namespace {
 
-const std::string Class = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
-const std::string WindowsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string UninstallKey = WindowsKey + "Uninstall\\Lumbex archiver";
-const std::string AppPathKey = WindowsKey + "App Paths\\Lumbex.exe";
-const std::string ApprovedKey = WindowsKey + "Shell Extensions\\Approved";
+const std::string Class = SHELL_EXTENSION_CLSID;
 const char* Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
 // Ids of the options dialog ("SETUPDLG") and the completion dialog ("DONEDLG").
@@ -29,16 +27,6 @@ enum { Folder = 5101, RunArchiver, ReadHelp, License, PriceList };
 std::string Key(const std::string& path)
 {
     return "[" + path + "]";
-}
-
-std::string Text(const std::string& name, const std::string& data)
-{
-    return "  " + name + " = REG_SZ \"" + data + "\"";
-}
-
-std::string Number(const std::string& name, DWORD data)
-{
-    return "  " + name + " = REG_DWORD " + std::to_string(data);
 }
 
 // The previous type and content type saved for each archive type.
@@ -60,18 +48,19 @@ const Choices Defaults = {{true, true, true, true, true}, false, false, true, tr
 std::vector<std::string> ExpectedSettings(const Choices& c, const Saved& saved)
 {
     std::vector<std::string> lines = {Key("Software\\Lumbex"), Key("Software\\Lumbex\\Setup"),
-                                      Number("CascadedMenu", c.cascaded),
-                                      Number("MenuIcons", c.menuIcons),
-                                      Number("ShellExt", c.shellExt)};
+                                      DwordLine("CascadedMenu", c.cascaded),
+                                      DwordLine("MenuIcons", c.menuIcons),
+                                      DwordLine("ShellExt", c.shellExt)};
     // Sorted as the registry dump sorts them.
     for (int row : {3, 2, 0, 4, 1}) {
         Append(&lines, {Key(std::string("Software\\Lumbex\\Setup\\") + Extensions[row]),
-                        Number("Associated", c.types[row])});
+                        DwordLine("Associated", c.types[row])});
         if (c.types[row])
-            Append(&lines, {Text("Content", saved[row].second), Text("Type", saved[row].first)});
+            Append(&lines,
+                   {SzLine("Content", saved[row].second), SzLine("Type", saved[row].first)});
     }
-    Append(&lines, {Key("Software\\Lumbex\\Setup\\Links"), Number("Desktop", c.desktop),
-                    Number("Programs", c.programs), Number("StartMenu", c.startMenu)});
+    Append(&lines, {Key("Software\\Lumbex\\Setup\\Links"), DwordLine("Desktop", c.desktop),
+                    DwordLine("Programs", c.programs), DwordLine("StartMenu", c.startMenu)});
     return lines;
 }
 
@@ -80,8 +69,8 @@ std::vector<std::string> ExpectedExtension(int row, bool shellExt)
 {
     std::string ext = Extensions[row];
     std::vector<std::string> lines = {
-        Key(ext), Text("@", row == 1 ? "Lumbex.ZIP" : "Lumbex"),
-        Text("Content Type",
+        Key(ext), SzLine("@", row == 1 ? "Lumbex.ZIP" : "Lumbex"),
+        SzLine("Content Type",
              row == 0 ? "application/x-kez-compressed" : "application/x-compressed")};
     if (row == 0 && shellExt)
         Append(&lines, {Key(".kez\\ShellNew"), "  Data = REG_BINARY 4b 65 7a 21 1a 07 00 cf 90 73 "
@@ -96,38 +85,30 @@ std::vector<std::string> ExpectedProgId(const std::string& id, const std::string
                                         const std::string& folder, bool shellExt)
 {
     std::string archiver = folder + "\\Lumbex.exe";
-    std::vector<std::string> lines = {Key(id), Text("@", description),
-                                      Key(id + "\\DefaultIcon"), Text("@", archiver + ",0"),
+    std::vector<std::string> lines = {Key(id), SzLine("@", description),
+                                      Key(id + "\\DefaultIcon"), SzLine("@", archiver + ",0"),
                                       Key(id + "\\shell"), Key(id + "\\shell\\open"),
                                       Key(id + "\\shell\\open\\command"),
-                                      Text("@", "\"" + archiver + "\" \"%1\"")};
+                                      SzLine("@", "\"" + archiver + "\" \"%1\"")};
     if (shellExt)
         Append(&lines, {Key(id + "\\shellex"), Key(id + "\\shellex\\ContextMenuHandlers"),
-                        Key(id + "\\shellex\\ContextMenuHandlers\\" + Class), Text("@", ""),
-                        Key(id + "\\shellex\\DropHandler"), Text("@", Class),
+                        Key(id + "\\shellex\\ContextMenuHandlers\\" + Class), SzLine("@", ""),
+                        Key(id + "\\shellex\\DropHandler"), SzLine("@", Class),
                         Key(id + "\\shellex\\PropertySheetHandlers"),
-                        Key(id + "\\shellex\\PropertySheetHandlers\\" + Class), Text("@", "")});
+                        Key(id + "\\shellex\\PropertySheetHandlers\\" + Class), SzLine("@", "")});
     return lines;
 }
 
 std::vector<std::string> ExpectedClass(const std::string& folder)
 {
-    return {Key("CLSID\\" + Class), Text("@", "Lumbex"),
-            Key("CLSID\\" + Class + "\\InProcServer32"), Text("@", folder + "\\kezext.dll"),
-            Text("ThreadingModel", "Apartment")};
+    return {Key("CLSID\\" + Class), SzLine("@", "Lumbex"),
+            Key("CLSID\\" + Class + "\\InProcServer32"), SzLine("@", folder + "\\kezext.dll"),
+            SzLine("ThreadingModel", "Apartment")};
 }
 
 const char* HandlerKeys[] = {
     "*\\shellex\\ContextMenuHandlers\\Lumbex", "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
     "Folder\\shellex\\DragDropHandlers\\Lumbex", "Drives\\shellex\\ContextMenuHandlers\\Lumbex"};
-
-std::vector<std::string> Volumes()
-{
-    std::vector<std::string> volumes;
-    for (int n = 0; n < 20; n++)
-        volumes.push_back(std::string(".k") + (char)('0' + n / 10) + (char)('0' + n % 10));
-    return volumes;
-}
 
 DWORD FileSize(const std::string& path)
 {
@@ -145,16 +126,17 @@ std::vector<std::string> ExpectedUninstallEntry(const std::string& folder,
     for (const char* listed : {"Lumbex.exe", "kezext.dll", "license.txt", "register.frm"})
         bytes += FileSize(folder + "\\" + listed);
     std::string archiver = folder + "\\Lumbex.exe";
-    std::vector<std::string> lines = {Key(UninstallKey), Text("DisplayIcon", archiver + ",0"),
-                                      Text("DisplayName", "Lumbex archiver")};
+    std::vector<std::string> lines = {Key(UninstallEntryKey),
+                                      SzLine("DisplayIcon", archiver + ",0"),
+                                      SzLine("DisplayName", "Lumbex archiver")};
     if (!version.empty())
-        lines.push_back(Text("DisplayVersion", version));
-    Append(&lines, {Number("EstimatedSize", (bytes + 1023) / 1024),
-                    Text("InstallLocation", folder), Number("NoModify", 1),
-                    Number("NoRepair", 1), Text("Publisher", "Lumbex"),
-                    Text("QuietUninstallString", "\"" + tool + "\" /uninstall /s"),
-                    Text("URLInfoAbout", "http://www.lumbex.example/"),
-                    Text("UninstallString", "\"" + tool + "\"")});
+        lines.push_back(SzLine("DisplayVersion", version));
+    Append(&lines, {DwordLine("EstimatedSize", (bytes + 1023) / 1024),
+                    SzLine("InstallLocation", folder), DwordLine("NoModify", 1),
+                    DwordLine("NoRepair", 1), SzLine("Publisher", "Lumbex"),
+                    SzLine("QuietUninstallString", "\"" + tool + "\" /uninstall /s"),
+                    SzLine("URLInfoAbout", "http://www.lumbex.example/"),
+                    SzLine("UninstallString", "\"" + tool + "\"")});
     return lines;
 }
 
@@ -212,14 +194,6 @@ protected:
         EXPECT_EQ(0u, run.exitCode);
         return run;
     }
-    // Closing the completion dialog opens the program group in a shell
-    // window, silent or not; closed here so that windows do not pile up.
-    void ExpectGroupOpened()
-    {
-        EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL) << "the group was not opened";
-        EXPECT_EQ(1, CloseFolderWindows("Lumbex"));
-        WaitForNoWindow("Lumbex", 5000);
-    }
     HWND WaitForOptions() { return WaitForDialog("Lumbex Setup", IDOK, "OK", 15000); }
     HWND WaitForDone() { return WaitForDialog("Lumbex Setup", IDOK, "Done", 15000); }
 
@@ -232,11 +206,11 @@ protected:
             if (c.types[row])
                 EXPECT_EQ(ExpectedExtension(row, c.shellExt),
                           RegistryLines(HKEY_CLASSES_ROOT, Extensions[row]));
-        for (const std::string& volume : Volumes()) {
+        for (const std::string& volume : VolumeExtensions()) {
             std::vector<std::string> expected;
             if (c.types[0])
-                expected = {Key(volume), Text("@", "Lumbex"),
-                            Text("Content Type", "application/x-kez-compressed")};
+                expected = {Key(volume), SzLine("@", "Lumbex"),
+                            SzLine("Content Type", "application/x-kez-compressed")};
             EXPECT_EQ(expected, RegistryLines(HKEY_CLASSES_ROOT, volume));
         }
         EXPECT_EQ(ExpectedProgId("Lumbex", "Lumbex archive", folder, c.shellExt),
@@ -248,46 +222,28 @@ protected:
         EXPECT_EQ(c.shellExt ? ExpectedClass(folder) : none,
                   RegistryLines(HKEY_CLASSES_ROOT, "CLSID\\" + Class));
         std::string exefile = "exefile\\shellex\\PropertySheetHandlers\\" + Class;
-        std::vector<std::string> emptyHandler = {Key(exefile), Text("@", "")};
+        std::vector<std::string> emptyHandler = {Key(exefile), SzLine("@", "")};
         EXPECT_EQ(c.shellExt ? emptyHandler : none, RegistryLines(HKEY_CLASSES_ROOT, exefile));
         for (const char* handler : HandlerKeys) {
-            std::vector<std::string> named = {Key(handler), Text("@", Class)};
+            std::vector<std::string> named = {Key(handler), SzLine("@", Class)};
             EXPECT_EQ(c.shellExt ? named : none, RegistryLines(HKEY_CLASSES_ROOT, handler));
         }
 
         std::string toolFolder = tool.substr(0, tool.rfind('\\'));
         EXPECT_EQ(ExpectedUninstallEntry(folder, tool, archiverVersion),
-                  RegistryLines(HKEY_LOCAL_MACHINE, UninstallKey));
-        EXPECT_EQ(std::vector<std::string>({Key(AppPathKey), Text("@", toolFolder + "\\Lumbex.exe"),
-                                            Text("Path", folder)}),
+                  RegistryLines(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+        EXPECT_EQ(std::vector<std::string>({Key(AppPathKey),
+                                            SzLine("@", toolFolder + "\\Lumbex.exe"),
+                                            SzLine("Path", folder)}),
                   RegistryLines(HKEY_LOCAL_MACHINE, AppPathKey));
-        EXPECT_EQ(Text(Class, "Lumbex shell extension"),
+        EXPECT_EQ(SzLine(Class, "Lumbex shell extension"),
                   RegistryLine(HKEY_LOCAL_MACHINE, ApprovedKey, Class));
     }
 
-    void ExpectLink(const std::string& link, const std::string& target)
-    {
-        Shortcut shortcut = ReadShortcut(link);
-        ASSERT_TRUE(shortcut.found) << link;
-        EXPECT_EQ(target, shortcut.target) << link;
-        EXPECT_EQ("Lumbex", shortcut.description) << link;
-    }
     void ExpectGroups(const std::string& folder)
     {
-        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
-            std::string group = ShellFolderPath(csidl) + "\\Lumbex";
-            ExpectLink(group + "\\Lumbex.lnk", folder + "\\Lumbex.exe");
-            ExpectLink(group + "\\Lumbex help.lnk", folder + "\\Lumbex.hlp");
-            ExpectLink(group + "\\Console KEZ manual.lnk", folder + "\\Kez.txt");
-        }
-    }
-    static std::vector<int> Ticked(HWND dialog)
-    {
-        std::vector<int> ticked;
-        for (int id = Kez; id <= MenuIcons; id++)
-            if (IsChecked(dialog, id))
-                ticked.push_back(id);
-        return ticked;
+        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
+            ExpectGroup(ShellFolderPath(csidl) + "\\Lumbex", folder);
     }
 
     const std::string Decoy = "C:\\lumbex-tests\\setup.exe";
@@ -312,12 +268,12 @@ TEST_F(SetupMode, SilentRunOnAFreshMachineWritesExactlyTheSetupStateAndTheDefaul
     ExpectGroups(install);
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
 
     // Again: the archiver's own types, "Lumbex.ZIP" included, are never
     // saved as previous types, so what the first run saved stays.
     RunSilent(Tool(), install);
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
     ExpectRegistry(Defaults, saved, install, Tool());
     ExpectGroups(install);
 }
@@ -331,7 +287,7 @@ TEST_F(SetupMode, TheToolMayLieOutsideTheInstallFolder)
     ASSERT_TRUE(WriteBytes(InInstall("Lumbex.exe"), "no version here"));
     archiverVersion = "";
     RunSilent(tool, install);
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
     Saved saved(5);
     ExpectRegistry(Defaults, saved, install, tool);
     ExpectGroups(install);
@@ -343,7 +299,7 @@ TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
     HWND options = WaitForOptions();
     ASSERT_TRUE(options != NULL);
     EXPECT_EQ(std::vector<int>({Kez, Zip, Cab, Arj, Lzh, Programs, ShellExt, MenuIcons}),
-              Ticked(options));
+              TickedBoxes(options));
     EXPECT_TRUE(IsEnabled(options, Cascaded));
     Sleep(300);
     EXPECT_TRUE(SaveScreenshot(options, ScreenshotPath("options_dialog.bmp")));
@@ -363,7 +319,7 @@ TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
@@ -398,16 +354,16 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     EXPECT_TRUE(notepad != NULL);
     if (notepad)
         PostMessageA(notepad, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitForNoWindow("register.frm - Notepad", 5000));
+    EXPECT_TRUE(Eventually([] { return !ViewerRuns(); }));
     DeleteFileA(InInstall("register.frm").c_str());
-    ClickButton(done, PriceList);
-    EXPECT_EQ(NULL, WaitForWindow("register.frm - Notepad", 1500));
+    EXPECT_TRUE(ClickButtonAndWait(done, PriceList));
+    EXPECT_FALSE(ViewerRuns()) << "a viewer without the form";
 
     ClickButton(done, IDOK);
     RunResult run = Finish();
     EXPECT_TRUE(run.finished) << "Done did not end both dialogs";
     EXPECT_EQ(0u, run.exitCode);
-    ExpectGroupOpened();
+    ExpectGroupWindowAndClose();
 
     Choices chosen = Defaults;
     chosen.types[1] = false;
@@ -424,7 +380,7 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     options = WaitForOptions();
     ASSERT_TRUE(options != NULL);
     EXPECT_EQ(std::vector<int>({Kez, Cab, Arj, Lzh, Desktop, Programs, MenuIcons}),
-              Ticked(options));
+              TickedBoxes(options));
     EXPECT_FALSE(IsEnabled(options, Cascaded));
     EXPECT_FALSE(IsEnabled(options, MenuIcons));
     ClickButton(options, Programs);

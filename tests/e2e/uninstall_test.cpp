@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "driver/installed_state.h"
+#include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
+#include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 
 namespace {
@@ -17,13 +19,6 @@ namespace {
 using Names = std::vector<std::string>;
 
 const char* const Caption = "Uninstall Lumbex";
-
-std::string TempScript()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + "Uninstall.Kez.Bat";
-}
 
 // Every file and folder below path with its size, one per line.
 void ListTree(const std::string& path, std::string* listing)
@@ -49,8 +44,7 @@ BoxAnswer Answer(int button, DWORD timeoutMs)
 {
     HWND box = WaitForWindow(Caption, timeoutMs);
     BoxAnswer answer = AnswerMessageBox(Caption, button, 0);
-    for (int i = 0; box && i < 200 && IsWindow(box); i++)
-        Sleep(25);
+    Eventually([&] { return !box || !IsWindow(box); });
     return answer;
 }
 
@@ -92,8 +86,7 @@ protected:
     {
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
-        RemoveSetupRegistry();
-        RemoveLinkStandIns();
+        ForgetSetup();
         RemoveTree(root);
         DeleteFileA(TempScript().c_str());
     }
@@ -105,7 +98,7 @@ protected:
         ListTree(root, &snapshot);
         for (const std::string& link : PresentLinks())
             snapshot += "link " + link + "\n";
-        for (const std::string& entry : PresentSetupRegistry())
+        for (const std::string& entry : PresentArchiverRegistry())
             snapshot += entry + "\n";
         snapshot += "HKCR\\.kez = " + RegText(HKEY_CLASSES_ROOT, ".kez", "") + ", " +
                     RegText(HKEY_CLASSES_ROOT, ".kez", "Content Type") + "\n";
@@ -129,7 +122,7 @@ protected:
     // ended; the script still waits for its "/wait" run.
     void ExpectCleanedUp()
     {
-        EXPECT_EQ(Names(), PresentSetupRegistry());
+        EXPECT_EQ(Names(), PresentArchiverRegistry());
         EXPECT_EQ("OldKez.Document", RegText(HKEY_CLASSES_ROOT, ".kez", ""));
         EXPECT_EQ("application/x-oldkez", RegText(HKEY_CLASSES_ROOT, ".kez", "Content Type"));
         EXPECT_EQ(Names(), PresentLinks());
@@ -142,12 +135,7 @@ protected:
 
     bool WaitForScriptEnd(DWORD timeoutMs)
     {
-        for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-            if (!Exists(TempScript()))
-                return true;
-            Sleep(50);
-        }
-        return false;
+        return Eventually([] { return !Exists(TempScript()); }, timeoutMs);
     }
 };
 

@@ -79,21 +79,19 @@ TEST_F(Access, TextsWrittenWithoutTerminatorEndInsideTheBuffer)
     SetRaw(HKEY_CURRENT_USER, key, "Full", REG_SZ, "abcdefgh");      // 8 bytes, no zero
     SetRaw(HKEY_CURRENT_USER, key, "Binary", REG_BINARY, "WXYZ");
     SetRaw(HKEY_CURRENT_USER, key, "Exact", REG_BINARY, std::string("abcdefg\0", 8));
-    char buffer[8 + 4];
-    memset(buffer, 'Q', sizeof buffer);
-    EXPECT_TRUE(ReadRegString(key.c_str(), "Short", buffer, "def", 8));
-    EXPECT_STREQ("abc", buffer);
-    memset(buffer, 'Q', sizeof buffer);
-    EXPECT_FALSE(ReadRegString(key.c_str(), "Full", buffer, "def", 8));
-    EXPECT_STREQ("def", buffer);
-    EXPECT_EQ('Q', buffer[8]);
-    memset(buffer, 'Q', sizeof buffer);
-    EXPECT_TRUE(ReadRegString(key.c_str(), "Binary", buffer, "def", 8));
-    EXPECT_STREQ("WXYZ", buffer);
-    memset(buffer, 'Q', sizeof buffer);
-    EXPECT_TRUE(ReadRegString(key.c_str(), "Exact", buffer, "def", 8));
-    EXPECT_STREQ("abcdefg", buffer);
-    EXPECT_EQ('Q', buffer[8]);
+    const struct {
+        const char* name;
+        bool read;
+        const char* text;
+    } reads[] = {{"Short", true, "abc"}, {"Full", false, "def"}, {"Binary", true, "WXYZ"},
+                 {"Exact", true, "abcdefg"}};
+    for (const auto& r : reads) {
+        char buffer[8 + 4];
+        memset(buffer, 'Q', sizeof buffer);
+        EXPECT_EQ(r.read, ReadRegString(key.c_str(), r.name, buffer, "def", 8)) << r.name;
+        EXPECT_STREQ(r.text, buffer) << r.name;
+        EXPECT_EQ('Q', buffer[8]) << r.name;
+    }
 }
 
 TEST_F(Access, DwordReadsTakeDefaultsOnlyWhenTheValueIsUnusable)

@@ -15,19 +15,13 @@
 
 namespace {
 
-const char* Settings = "Software\\Lumbex\\Setup\\";
+const std::string Settings = std::string(SettingsKey) + "\\";
 const char* AllTypes[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
 class Associations : public ArchiverTest {
 protected:
     Associations() : ArchiverTest("assoc") {}
-    static void Run(HWND dialog)
-    {
-        ASSERT_TRUE(dialog != NULL);
-        WriteAssociations(dialog);
-        CloseOptionsDialog(dialog);
-        EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
-    }
+    static void Run(HWND dialog) { RunAction(WriteAssociations, dialog); }
     static std::string Class(const std::string& key, const std::string& name = "")
     {
         return RegText(HKEY_CLASSES_ROOT, key, name);
@@ -38,7 +32,7 @@ TEST_F(Associations, AFirstRunWithTheDefaultsWritesEveryTypeAndItsHistory)
 {
     Run(OpenOptionsDialogWithDefaults());
     for (const char* ext : AllTypes) {
-        std::string settings = std::string(Settings) + ext;
+        std::string settings = Settings + ext;
         EXPECT_EQ((DWORD)REG_DWORD, RegType(HKEY_CURRENT_USER, settings, "Associated")) << ext;
         EXPECT_EQ(std::string("\x01\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, settings, "Associated"));
         EXPECT_EQ(Sz(""), RegRaw(HKEY_CURRENT_USER, settings, "Type")) << ext;
@@ -106,7 +100,7 @@ TEST_F(Associations, RepeatedRunsNeverLoseTheSavedPreviousTypes)
         {".lzh", "", ""},
     };
     for (const Saved& s : expected) {
-        std::string settings = std::string(Settings) + s.ext;
+        std::string settings = Settings + s.ext;
         EXPECT_EQ(s.type, RegText(HKEY_CURRENT_USER, settings, "Type")) << s.ext;
         EXPECT_EQ(s.content, RegText(HKEY_CURRENT_USER, settings, "Content")) << s.ext;
     }
@@ -114,15 +108,15 @@ TEST_F(Associations, RepeatedRunsNeverLoseTheSavedPreviousTypes)
 
 TEST_F(Associations, AnOwnTypeInAnyLetterCaseIsNotSavedAsThePreviousOne)
 {
-    SetRaw(HKEY_CURRENT_USER, std::string(Settings) + ".arj", "Type", REG_SZ, Sz("Earlier"));
+    SetRaw(HKEY_CURRENT_USER, Settings + ".arj", "Type", REG_SZ, Sz("Earlier"));
     SetRaw(HKEY_CLASSES_ROOT, ".arj", "", REG_SZ, Sz("LUMBEX"));
-    SetRaw(HKEY_CURRENT_USER, std::string(Settings) + ".lzh", "Type", REG_SZ, Sz("Older"));
+    SetRaw(HKEY_CURRENT_USER, Settings + ".lzh", "Type", REG_SZ, Sz("Older"));
     SetRaw(HKEY_CLASSES_ROOT, ".lzh", "", REG_SZ, Sz("lumbex.zip"));
     SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("Lumbex.ZIPPED"));
     Run(OpenOptionsDialog({5103, 5104, 5105}));
-    EXPECT_EQ("Earlier", RegText(HKEY_CURRENT_USER, std::string(Settings) + ".arj", "Type"));
-    EXPECT_EQ("Older", RegText(HKEY_CURRENT_USER, std::string(Settings) + ".lzh", "Type"));
-    EXPECT_EQ("Lumbex.ZIPPED", RegText(HKEY_CURRENT_USER, std::string(Settings) + ".cab", "Type"));
+    EXPECT_EQ("Earlier", RegText(HKEY_CURRENT_USER, Settings + ".arj", "Type"));
+    EXPECT_EQ("Older", RegText(HKEY_CURRENT_USER, Settings + ".lzh", "Type"));
+    EXPECT_EQ("Lumbex.ZIPPED", RegText(HKEY_CURRENT_USER, Settings + ".cab", "Type"));
     EXPECT_EQ("Lumbex", Class(".arj"));
 }
 
@@ -140,13 +134,13 @@ TEST_F(Associations, ATypeThatCouldNotBeGivenBackIsNotTakenOver)
     Run(OpenOptionsDialogWithDefaults());
     ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".kez", 0));
     EXPECT_EQ("KezTool", Class(".kez"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(Settings) + ".kez", "Type"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".kez", "Type"));
     EXPECT_EQ(zip, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
     EXPECT_EQ(cab, DumpTree(HKEY_CLASSES_ROOT, ".cab"));
     EXPECT_EQ(arj, DumpTree(HKEY_CLASSES_ROOT, ".arj"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, std::string(Settings) + ".zip", "Type"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".zip", "Type"));
     EXPECT_EQ("Lumbex", Class(".lzh"));
-    EXPECT_EQ(std::string(511, 'l'), RegText(HKEY_CURRENT_USER, std::string(Settings) + ".lzh", "Type"));
+    EXPECT_EQ(std::string(511, 'l'), RegText(HKEY_CURRENT_USER, Settings + ".lzh", "Type"));
 }
 
 TEST_F(Associations, NoBoxTickedStoresTheChoicesAndTheProgIdsOnly)
@@ -155,7 +149,7 @@ TEST_F(Associations, NoBoxTickedStoresTheChoicesAndTheProgIdsOnly)
     std::string zipBefore = DumpTree(HKEY_CLASSES_ROOT, ".zip");
     Run(OpenOptionsDialog({}));
     for (const char* ext : AllTypes) {
-        std::string settings = std::string(Settings) + ext;
+        std::string settings = Settings + ext;
         EXPECT_EQ(std::string(4, '\0'), RegRaw(HKEY_CURRENT_USER, settings, "Associated"));
         EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, settings, "Type")) << ext;
         EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, settings, "Content")) << ext;

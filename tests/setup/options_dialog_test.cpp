@@ -3,6 +3,7 @@
 #include <functional>
 #include <thread>
 
+#include "driver/setup_dialog.h"
 #include "driver/ui_driver.h"
 #include "registry/registry.h"
 #include "resources/resource.h"
@@ -11,10 +12,8 @@
 
 namespace {
 
-const char* SetupKey = "Software\\Lumbex\\Setup";
-const char* Links = "Software\\Lumbex\\Setup\\Links";
-const char* UninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Lumbex archiver";
+const std::string SetupKey = SettingsKey;
+const std::string Links = SetupKey + "\\Links";
 
 void Store(const std::string& key, const char* value, DWORD data)
 {
@@ -31,29 +30,9 @@ protected:
         EXPECT_TRUE(dialog != NULL);
         return dialog;
     }
-    // The real procedure in its modal loop, worked by `user` from another thread.
-    INT_PTR RunModal(const std::function<void(HWND)>& user)
+    static INT_PTR RunOptions(const std::function<void(HWND)>& user)
     {
-        std::thread person([&] {
-            HWND dialog = WaitForDialog("Lumbex Setup", IDOK, "OK", 10000);
-            if (!dialog) {
-                ADD_FAILURE() << "no options dialog";
-                return;
-            }
-            user(dialog);
-        });
-        INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), "SETUPDLG", NULL,
-                                         SetupDialogProc, 0);
-        person.join();
-        return result;
-    }
-    static std::vector<int> Ticked(HWND dialog)
-    {
-        std::vector<int> ticked;
-        for (int id = IDC_KEZ; id <= IDC_MENUICONS; id++)
-            if (IsChecked(dialog, id))
-                ticked.push_back(id);
-        return ticked;
+        return RunModal("SETUPDLG", SetupDialogProc, 0, "OK", user);
     }
 };
 
@@ -63,7 +42,7 @@ TEST_F(OptionsDialog, AFirstRunShowsTheDefaultsAndStoresNothing)
     HWND dialog = Open();
     EXPECT_EQ(std::vector<int>({IDC_KEZ, IDC_ZIP, IDC_CAB, IDC_ARJ, IDC_LZH, IDC_PROGRAMS,
                                 IDC_SHELLEXT, IDC_MENUICONS}),
-              Ticked(dialog));
+              TickedBoxes(dialog));
     EXPECT_TRUE(IsEnabled(dialog, IDC_CASCADED));
     EXPECT_TRUE(IsEnabled(dialog, IDC_MENUICONS));
     EXPECT_EQ((LRESULT)AppIcon, SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
@@ -75,8 +54,8 @@ TEST_F(OptionsDialog, AFirstRunShowsTheDefaultsAndStoresNothing)
 TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
 {
     for (const char* type : {".kez", ".cab", ".arj", ".lzh"})
-        Store(std::string(SetupKey) + "\\" + type, "Associated", 0);
-    Store(std::string(SetupKey) + "\\.zip", "Associated", 1);
+        Store(SetupKey + "\\" + type, "Associated", 0);
+    Store(SetupKey + "\\.zip", "Associated", 1);
     Store(Links, "Desktop", 1);
     Store(Links, "StartMenu", 0);
     Store(Links, "Programs", 0);
@@ -84,7 +63,7 @@ TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
     Store(SetupKey, "CascadedMenu", 1);
     Store(SetupKey, "MenuIcons", 0);
     HWND dialog = Open();
-    EXPECT_EQ(std::vector<int>({IDC_ZIP, IDC_DESKTOP, IDC_CASCADED}), Ticked(dialog));
+    EXPECT_EQ(std::vector<int>({IDC_ZIP, IDC_DESKTOP, IDC_CASCADED}), TickedBoxes(dialog));
     EXPECT_FALSE(IsEnabled(dialog, IDC_CASCADED));
     EXPECT_FALSE(IsEnabled(dialog, IDC_MENUICONS));
 
@@ -109,7 +88,7 @@ TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
 TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen)
 {
     std::vector<BoxAnswer> help;
-    INT_PTR escaped = RunModal([&](HWND dialog) {
+    INT_PTR escaped = RunOptions([&](HWND dialog) {
         // F1 reaches the dialog as WM_HELP, sent; the help engine, without a
         // help file here, asks for it by name and waits for an answer.
         std::thread f1([dialog] {
@@ -119,14 +98,14 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         });
         help.push_back(AnswerMessageBox("ERROR", IDNO, 10000));
         f1.join();
-        ClickButton(dialog, IDC_HELPBUTTON);
+        std::thread button([dialog] { ClickButtonAndWait(dialog, IDC_HELPBUTTON); });
         help.push_back(AnswerMessageBox("ERROR", IDNO, 10000));
-        Sleep(200);
+        button.join();
         EXPECT_TRUE(IsShown(dialog));
         ClickButton(dialog, IDC_DESKTOP);
         PressKey(dialog, VK_ESCAPE);
     });
-    INT_PTR closed = RunModal([&](HWND dialog) {
+    INT_PTR closed = RunOptions([&](HWND dialog) {
         ClickButton(dialog, IDC_KEZ);
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
@@ -138,7 +117,7 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         EXPECT_NE(std::string::npos, box.text.find("lumbex.hlp")) << box.text;
     }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallKey));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
@@ -149,7 +128,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
     bool registeredBeforeDone = false;
     bool setupHidden = false;
     HWND options = NULL;
-    INT_PTR result = RunModal([&](HWND dialog) {
+    INT_PTR result = RunOptions([&](HWND dialog) {
         options = dialog;
         ClickButton(dialog, IDC_PROGRAMS);      // cleared: no group to open afterwards
         ClickButton(dialog, IDC_DESKTOP);
@@ -161,7 +140,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
         }
         storedBeforeDone =
             RegRaw(HKEY_CURRENT_USER, Links, "Desktop") == std::string("\1\0\0\0", 4);
-        registeredBeforeDone = ValueExists(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString");
+        registeredBeforeDone = ValueExists(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString");
         setupHidden = Eventually([&] { return !IsShown(dialog); }) && IsWindow(dialog);
         ClickButton(done, IDOK);
     });

@@ -6,13 +6,16 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "app/app.h"
 #include "resources/process.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
+#include "driver/ui_driver.h"
 #include "setup/setup.h"
 
 class SetupFixture : public ArchiverTest {
@@ -50,6 +53,28 @@ protected:
         CloseFolderWindows("Lumbex");
         ProgramGroupPath[0] = 0;
         SetupFixture::TearDown();
+    }
+    // Runs a dialog of the own image in its modal loop on this thread while
+    // `user` works it from another one, as a person would; it must end.
+    static INT_PTR RunModal(const char* name, DLGPROC procedure, LPARAM parameter,
+                            const std::string& okText, const std::function<void(HWND)>& user)
+    {
+        bool ended = false;
+        std::thread person([&] {
+            HWND dialog = WaitForDialog("Lumbex Setup", IDOK, okText, 10000);
+            if (!dialog) {
+                ADD_FAILURE() << "no dialog " << name;
+                return;
+            }
+            user(dialog);
+            ended = Eventually([&] { return !IsWindow(dialog); });
+            if (!ended)
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        INT_PTR result = DialogBoxParamA(GetModuleHandleA(NULL), name, NULL, procedure, parameter);
+        person.join();
+        EXPECT_TRUE(ended) << name << " did not end";
+        return result;
     }
 };
 

@@ -6,48 +6,11 @@
 
 namespace {
 
-const std::string Class = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
-const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string Uninstall = Windows + "Uninstall\\Lumbex archiver";
-const std::string AppPath = Windows + "App Paths\\Lumbex.exe";
-const std::string Approved = Windows + "Shell Extensions\\Approved";
-
-struct Value {
-    std::string key;
-    std::string name;
-    std::string data;
-};
-
-// Every shell-extension value, with the server in the given folder.
-std::vector<Value> ShellExtensionValues(const std::string& folder)
-{
-    return {
-        {"CLSID\\" + Class, "", "Lumbex"},
-        {"CLSID\\" + Class + "\\InProcServer32", "", folder + "\\kezext.dll"},
-        {"CLSID\\" + Class + "\\InProcServer32", "ThreadingModel", "Apartment"},
-        {"Lumbex\\shellex\\ContextMenuHandlers\\" + Class, "", ""},
-        {"Lumbex\\shellex\\PropertySheetHandlers\\" + Class, "", ""},
-        {"Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" + Class, "", ""},
-        {"Lumbex.ZIP\\shellex\\PropertySheetHandlers\\" + Class, "", ""},
-        {"exefile\\shellex\\PropertySheetHandlers\\" + Class, "", ""},
-        {"Lumbex\\shellex\\DropHandler", "", Class},
-        {"Lumbex.ZIP\\shellex\\DropHandler", "", Class},
-        {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", Class},
-        {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", Class},
-        {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", Class},
-        {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", Class},
-    };
-}
-
 class ShellRegistration : public SetupFixture {
 protected:
     void Register(std::initializer_list<int> ticked)
     {
-        HWND dialog = OpenOptionsDialog(ticked);
-        ASSERT_TRUE(dialog != NULL);
-        WriteShellRegistration(dialog);
-        CloseOptionsDialog(dialog);
-        EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+        RunAction(WriteShellRegistration, OpenOptionsDialog(ticked));
     }
     static std::string OwnPath()
     {
@@ -66,40 +29,51 @@ protected:
         EXPECT_EQ((DWORD)REG_SZ, RegType(root, key, name)) << key << " " << name;
         EXPECT_EQ(data + '\0', RegRaw(root, key, name)) << key << " " << name;
     }
+    // Every value of the footprint's table, with the server in the current folder.
+    void ExpectShellExtension()
+    {
+        for (const ShellExtensionValue& value : ShellExtensionValues)
+            ExpectText(HKEY_CLASSES_ROOT, value.key, value.name,
+                       value.data ? value.data : folder + "\\kezext.dll");
+    }
+    static void ExpectNoShellExtension()
+    {
+        for (const ShellExtensionValue& value : ShellExtensionValues)
+            EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
+    }
     // The five entries: the executable's own folder for the uninstall command
     // and the archiver's path, the current directory for "Path".
     void ExpectProductEntries(const std::string& displayName)
     {
-        ExpectText(HKEY_LOCAL_MACHINE, Uninstall, "DisplayName", displayName);
-        ExpectText(HKEY_LOCAL_MACHINE, Uninstall, "UninstallString", "\"" + OwnPath() + "\"");
-        ExpectText(HKEY_LOCAL_MACHINE, AppPath, "", OwnFolder() + "\\Lumbex.exe");
-        ExpectText(HKEY_LOCAL_MACHINE, AppPath, "Path", folder);
-        ExpectText(HKEY_LOCAL_MACHINE, Approved, Class, "Lumbex shell extension");
+        ExpectText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", displayName);
+        ExpectText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString",
+                   "\"" + OwnPath() + "\"");
+        ExpectText(HKEY_LOCAL_MACHINE, AppPathKey, "", OwnFolder() + "\\Lumbex.exe");
+        ExpectText(HKEY_LOCAL_MACHINE, AppPathKey, "Path", folder);
+        ExpectText(HKEY_LOCAL_MACHINE, ApprovedKey, SHELL_EXTENSION_CLSID,
+                   "Lumbex shell extension");
     }
 };
 
-TEST_F(ShellRegistration, IntegrationWritesTheFourteenClassValuesAndTheProductEntries)
+TEST_F(ShellRegistration, IntegrationWritesTheClassValuesAndTheProductEntries)
 {
     ASSERT_NE(OwnFolder(), folder);
     SetRegistryRoot(HKEY_CURRENT_USER);     // whatever the previous action left
     Register({IDC_SHELLEXT});
-    for (const Value& value : ShellExtensionValues(folder))
-        ExpectText(HKEY_CLASSES_ROOT, value.key, value.name, value.data);
+    ExpectShellExtension();
     ExpectProductEntries("Lumbex archiver");
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "CLSID\\" + Class));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "CLSID\\" SHELL_EXTENSION_CLSID));
 
     // A second run writes the same again.
     Register({IDC_SHELLEXT});
-    for (const Value& value : ShellExtensionValues(folder))
-        ExpectText(HKEY_CLASSES_ROOT, value.key, value.name, value.data);
+    ExpectShellExtension();
     ExpectProductEntries("Lumbex archiver");
 }
 
 TEST_F(ShellRegistration, WithoutIntegrationOnlyTheProductIsRegistered)
 {
     Register({IDC_KEZ, IDC_PROGRAMS});
-    for (const Value& value : ShellExtensionValues(folder))
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
+    ExpectNoShellExtension();
     ExpectProductEntries("Lumbex archiver");
 }
 
@@ -112,7 +86,7 @@ TEST_F(ShellRegistration, TheDisplayNameFollowsTheLanguageModule)
     ResourceModule = GetModuleHandleA(NULL);
     FreeLibrary(language);
     ExpectProductEntries("Test: Lumbex Archivierer");
-    ExpectText(HKEY_CLASSES_ROOT, "CLSID\\" + Class, "", "Lumbex");
+    ExpectText(HKEY_CLASSES_ROOT, "CLSID\\" SHELL_EXTENSION_CLSID, "", "Lumbex");
 }
 
 TEST_F(ShellRegistration, AFolderWithoutRoomForTheServerRegistersNoClass)
@@ -121,8 +95,7 @@ TEST_F(ShellRegistration, AFolderWithoutRoomForTheServerRegistersNoClass)
     folder = FolderOfLength(250);
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     Register({IDC_SHELLEXT});
-    for (const Value& value : ShellExtensionValues(folder))
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
+    ExpectNoShellExtension();
     ExpectProductEntries("Lumbex archiver");
 }
 

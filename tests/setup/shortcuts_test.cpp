@@ -12,34 +12,19 @@
 
 namespace {
 
+const std::string Links = std::string(SettingsKey) + "\\Links";
+
 class Shortcuts : public SetupFixture {
 protected:
     void RunCreateLinks(std::initializer_list<int> ticked)
     {
-        HWND dialog = OpenOptionsDialog(ticked);
-        ASSERT_TRUE(dialog != NULL);
-        CreateLinks(dialog);
-        CloseOptionsDialog(dialog);
+        RunAction(CreateLinks, OpenOptionsDialog(ticked));
     }
-    DWORD Choice(const char* key, const char* value)
+    DWORD Choice(const std::string& key, const char* value)
     {
         std::string raw = RegRaw(HKEY_CURRENT_USER, key, value);
         EXPECT_EQ((DWORD)REG_DWORD, RegType(HKEY_CURRENT_USER, key, value)) << value;
         return raw.size() == 4 ? *(const DWORD*)raw.data() : 0xFFFFFFFF;
-    }
-    void ExpectLink(const std::string& link, const std::string& target)
-    {
-        Shortcut shortcut = ReadShortcut(link);
-        ASSERT_TRUE(shortcut.found) << link;
-        EXPECT_EQ(target, shortcut.target) << link;
-        EXPECT_EQ("Lumbex", shortcut.description) << link;
-        EXPECT_EQ("", shortcut.arguments) << link;
-    }
-    void ExpectGroup(const std::string& group, const std::string& targets)
-    {
-        ExpectLink(group + "\\Lumbex.lnk", targets + "\\Lumbex.exe");
-        ExpectLink(group + "\\Lumbex help.lnk", targets + "\\Lumbex.hlp");
-        ExpectLink(group + "\\Console KEZ manual.lnk", targets + "\\Kez.txt");
     }
     static std::string Desktop() { return ShellFolderPath(CSIDL_DESKTOPDIRECTORY); }
     static std::string StartMenu() { return ShellFolderPath(CSIDL_STARTMENU); }
@@ -58,14 +43,13 @@ TEST_F(Shortcuts, NtFamilyGetsEveryChosenShortcutAndBothGroups)
     ExpectGroup(Group(), folder);
     ExpectGroup(CommonGroup(), folder);
     EXPECT_EQ(Group(), ProgramGroupPath);
-    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
 
-    EXPECT_EQ(1u, Choice("Software\\Lumbex\\Setup\\Links", "Desktop"));
-    EXPECT_EQ(1u, Choice("Software\\Lumbex\\Setup\\Links", "StartMenu"));
-    EXPECT_EQ(1u, Choice("Software\\Lumbex\\Setup\\Links", "Programs"));
-    EXPECT_EQ(1u, Choice("Software\\Lumbex\\Setup", "ShellExt"));
-    EXPECT_EQ(0u, Choice("Software\\Lumbex\\Setup", "CascadedMenu"));
-    EXPECT_EQ(1u, Choice("Software\\Lumbex\\Setup", "MenuIcons"));
+    EXPECT_EQ(1u, Choice(Links, "Desktop"));
+    EXPECT_EQ(1u, Choice(Links, "StartMenu"));
+    EXPECT_EQ(1u, Choice(Links, "Programs"));
+    EXPECT_EQ(1u, Choice(SettingsKey, "ShellExt"));
+    EXPECT_EQ(0u, Choice(SettingsKey, "CascadedMenu"));
+    EXPECT_EQ(1u, Choice(SettingsKey, "MenuIcons"));
 }
 
 TEST_F(Shortcuts, Windows95FamilyGetsOnlyThePerUserGroup)
@@ -78,9 +62,9 @@ TEST_F(Shortcuts, Windows95FamilyGetsOnlyThePerUserGroup)
     EXPECT_FALSE(Exists(Desktop() + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(StartMenu() + "\\Lumbex.lnk"));
     EXPECT_EQ(Group(), ProgramGroupPath);
-    EXPECT_EQ(0u, Choice("Software\\Lumbex\\Setup\\Links", "Desktop"));
-    EXPECT_EQ(1u, Choice("Software\\Lumbex\\Setup", "CascadedMenu"));
-    EXPECT_EQ(0u, Choice("Software\\Lumbex\\Setup", "ShellExt"));
+    EXPECT_EQ(0u, Choice(Links, "Desktop"));
+    EXPECT_EQ(1u, Choice(SettingsKey, "CascadedMenu"));
+    EXPECT_EQ(0u, Choice(SettingsKey, "ShellExt"));
 }
 
 TEST_F(Shortcuts, NothingChosenStillStoresTheChoicesAndMakesNoFile)
@@ -92,9 +76,9 @@ TEST_F(Shortcuts, NothingChosenStillStoresTheChoicesAndMakesNoFile)
     EXPECT_FALSE(Exists(CommonGroup()));
     EXPECT_FALSE(Exists(Desktop() + "\\Lumbex.lnk"));
     for (const char* value : {"Desktop", "StartMenu", "Programs"})
-        EXPECT_EQ(0u, Choice("Software\\Lumbex\\Setup\\Links", value));
+        EXPECT_EQ(0u, Choice(Links, value));
     for (const char* value : {"ShellExt", "CascadedMenu", "MenuIcons"})
-        EXPECT_EQ(0u, Choice("Software\\Lumbex\\Setup", value));
+        EXPECT_EQ(0u, Choice(SettingsKey, value));
 }
 
 TEST_F(Shortcuts, ASecondRunRewritesTheGroupAndLeavesUnchosenLinks)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "resources/process.h"
+#include "driver/installed_state.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_dialog.h"
@@ -14,18 +15,12 @@
 
 namespace {
 
-const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const std::string Clsid = "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}";
+const std::string Clsid = SHELL_EXTENSION_CLSID;
 
 class Restore : public ArchiverTest {
 protected:
     Restore() : ArchiverTest("restore") {}
-    static void Setup(HWND dialog)
-    {
-        ASSERT_TRUE(dialog != NULL);
-        WriteAssociations(dialog);
-        CloseOptionsDialog(dialog);
-    }
+    static void Setup(HWND dialog) { RunAction(WriteAssociations, dialog); }
     static void Uninstall()
     {
         RestoreAssociations();
@@ -136,7 +131,7 @@ TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorBroughtBackInP
         Setup(shellIntegration ? OpenOptionsDialog({5102, 5109}) : OpenOptionsDialog({5102}));
         EXPECT_EQ("Lumbex.ZIP", Class(".zip")) << shellIntegration;
         EXPECT_EQ(big, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << shellIntegration;
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\.zip\\ShellNew"))
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::string(SettingsKey) + "\\.zip\\ShellNew"))
             << shellIntegration;
         Uninstall();
         EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << shellIntegration;
@@ -202,7 +197,7 @@ TEST_F(Restore, OnlySavedTextsAreGivenBack)
 {
     for (const char* ext : {".kez", ".zip", ".cab", ".arj", ".lzh"})
         SetRaw(HKEY_CLASSES_ROOT, ext, "", REG_SZ, Sz("Lumbex"));
-    const std::string saved = "Software\\Lumbex\\Setup\\";
+    const std::string saved = std::string(SettingsKey) + "\\";
     SetRaw(HKEY_CURRENT_USER, saved + ".kez", "Type", REG_DWORD, std::string("AAA\0", 4));
     SetRaw(HKEY_CURRENT_USER, saved + ".kez", "Content", REG_BINARY, "application/x-kez");
     SetRaw(HKEY_CURRENT_USER, saved + ".zip", "Type", REG_MULTI_SZ, std::string("Zip\0Two\0\0", 9));
@@ -263,105 +258,28 @@ TEST_F(Restore, ProgIdsAndVolumeExtensionsGoWithEverythingBelowThem)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
 }
 
-// What setup writes besides the associations, as it writes it.
-void WriteRegistration()
-{
-    std::string cls = "CLSID\\" + Clsid;
-    SetRaw(HKEY_CLASSES_ROOT, cls, "", REG_SZ, Sz("Lumbex"));
-    SetRaw(HKEY_CLASSES_ROOT, cls + "\\InProcServer32", "", REG_SZ, Sz("C:\\L\\kezext.dll"));
-    SetRaw(HKEY_CLASSES_ROOT, cls + "\\InProcServer32", "ThreadingModel", REG_SZ, Sz("Apartment"));
-    SetRaw(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\" + Clsid, "", REG_SZ,
-           Sz(""));
-    for (const char* key : {"*\\shellex\\ContextMenuHandlers\\Lumbex",
-                            "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
-                            "Folder\\shellex\\DragDropHandlers\\Lumbex",
-                            "Drives\\shellex\\ContextMenuHandlers\\Lumbex"})
-        SetRaw(HKEY_CLASSES_ROOT, key, "", REG_SZ, Sz(Clsid));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver", "DisplayName", REG_SZ,
-           Sz("Lumbex archiver"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver", "UninstallString", REG_SZ,
-           Sz("\"C:\\L\\Uninstall.exe\""));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex.exe", "", REG_SZ, Sz("C:\\L\\Lumbex.exe"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex.exe", "Path", REG_SZ, Sz("C:\\L"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Lumbex95.exe", "", REG_SZ, Sz("old"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved", Clsid, REG_SZ,
-           Sz("Lumbex shell extension"));
-    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Setup\\Links", "Desktop", REG_DWORD,
-           std::string(4, '\0'));
-    SetRaw(HKEY_CURRENT_USER, "Software\\Lumbex\\Other", "ByHand", REG_SZ, Sz("x"));
-}
-
-// Keys of other products that sit right beside the archiver's.
-void WriteBystanders()
-{
-    SetRaw(HKEY_CLASSES_ROOT, "OtherApp.Document", "", REG_SZ, Sz("Other document"));
-    SetRaw(HKEY_CLASSES_ROOT, "OtherApp.Document\\shell\\open\\command", "", REG_SZ,
-           Sz("\"C:\\Other\\other.exe\" \"%1\""));
-    SetRaw(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\OtherApp", "", REG_SZ, Sz("{1}"));
-    SetRaw(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\{00000000-1111-2222-3333-444444444444}",
-           "", REG_SZ, Sz(""));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product", "DisplayName", REG_SZ,
-           Sz("Other product"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2", "DisplayName", REG_SZ,
-           Sz("Not ours"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe", "", REG_SZ, Sz("C:\\Other\\other.exe"));
-    SetRaw(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved",
-           "{00000000-1111-2222-3333-444444444444}", REG_SZ, Sz("Other extension"));
-    SetRaw(HKEY_CURRENT_USER, "Software\\LumbexOther", "Keep", REG_SZ, Sz("me"));
-}
-
-std::string Bystanders()
-{
-    return DumpTree(HKEY_CLASSES_ROOT, "OtherApp.Document") +
-           DumpTree(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers") +
-           DumpTree(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers") +
-           DumpTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product") +
-           DumpTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2") +
-           DumpTree(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe") +
-           DumpTree(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved") +
-           DumpTree(HKEY_CURRENT_USER, "Software\\LumbexOther");
-}
-
-void RemoveBystanders()
-{
-    DeleteTree(HKEY_CLASSES_ROOT, "OtherApp.Document");
-    DeleteTree(HKEY_CLASSES_ROOT, "*\\shellex\\ContextMenuHandlers\\OtherApp");
-    DeleteTree(HKEY_CLASSES_ROOT,
-               "exefile\\shellex\\PropertySheetHandlers\\{00000000-1111-2222-3333-444444444444}");
-    DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Other product");
-    DeleteTree(HKEY_LOCAL_MACHINE, Windows + "Uninstall\\Lumbex archiver 2");
-    DeleteTree(HKEY_LOCAL_MACHINE, Windows + "App Paths\\Other.exe");
-    DeleteValue(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved",
-                "{00000000-1111-2222-3333-444444444444}");
-    DeleteTree(HKEY_CURRENT_USER, "Software\\LumbexOther");
-}
-
 TEST_F(Restore, RegistrationGoesAndEverythingElseStaysByteIdentical)
 {
-    WriteBystanders();
-    std::string before = Bystanders();
-    ASSERT_NE(std::string::npos, before.find("{00000000-1111-2222-3333-444444444444}"));
+    Place(OthersRegistry());
+    std::vector<std::string> before = RegistryState(OthersRegistry());
     Setup(OpenOptionsDialogWithDefaults());
-    WriteRegistration();
-    ASSERT_NE(before, Bystanders());        // the approval sits beside the others
+    // What setup writes besides the associations, an older version's
+    // program path, and a key of the product's that no setup writes.
+    PlaceShellRegistration("C:\\L");
+    const std::string older = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Lumbex95.exe";
+    SetText(HKEY_LOCAL_MACHINE, older, "", "old");
+    SetText(HKEY_CURRENT_USER, std::string(ProductKey) + "\\Other", "ByHand", "x");
+    ASSERT_NE(before, RegistryState(OthersRegistry()));     // the approval sits beside the others
     Uninstall();
 
-    EXPECT_EQ(before, Bystanders());
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + Clsid));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "exefile\\shellex\\PropertySheetHandlers\\" + Clsid));
-    for (const char* key : {"*\\shellex\\ContextMenuHandlers\\Lumbex",
-                            "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
-                            "Folder\\shellex\\DragDropHandlers\\Lumbex",
-                            "Drives\\shellex\\ContextMenuHandlers\\Lumbex", "Lumbex", "Lumbex.ZIP"})
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << key;
-    for (const char* key : {"Uninstall\\Lumbex archiver", "App Paths\\Lumbex.exe",
-                            "App Paths\\Lumbex95.exe"})
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, Windows + key)) << key;
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, Windows + "Shell Extensions\\Approved", Clsid));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+    EXPECT_EQ(before, RegistryState(OthersRegistry()));
+    EXPECT_EQ(std::vector<std::string>(), PresentArchiverRegistry());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, older));
+    for (const ShellExtensionValue& value : ShellExtensionValues)
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
     for (const std::string& ext : ArchiverExtensions())
         EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ext, "")) << ext;
-    RemoveBystanders();
+    Remove(OthersRegistry());
 }
 
 }  // namespace

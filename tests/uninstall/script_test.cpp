@@ -7,33 +7,21 @@
 
 #include "resources/process.h"
 #include "driver/sandbox.h"
-#include "uninstall/script_text.h"
 #include "uninstall/uninstall.h"
 
 namespace {
 
-std::string TempScript()
+// The script for the tool in "C:\lumbex-tests\script 100% dir", whose "%"
+// the interpreter would expand; first is its first line's command.
+std::string Expected(const std::string& first)
 {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + "Uninstall.Kez.Bat";
-}
-
-std::string Expected(const std::string& e, const std::string& f, const std::string& s)
-{
-    char text[ScriptTextCapacity];
-    std::string script;
-    FormatScriptPiece(text, sizeof text,
-                      PlatformId == 1 ? ScriptFirstLineStarted : ScriptFirstLine, e.c_str(), f.c_str(),
-                      s.c_str());
-    script += text;
-    FormatScriptPiece(text, sizeof text, ScriptAttempt, e.c_str(), f.c_str(),
-                      s.c_str());
-    for (int i = 0; i < ScriptAttempts; i++)
-        script += text;
-    FormatScriptPiece(text, sizeof text, ScriptTail, e.c_str(), f.c_str(),
-                      s.c_str());
-    return script + text;
+    const std::string e = "\"C:\\lumbex-tests\\script 100%% dir\\Uninstall.exe\"";
+    std::string attempts;
+    for (int i = 0; i < 5; i++)
+        attempts += "del " + e + "\r\nrd \"C:\\lumbex-tests\\script 100%% dir\"\r\n"
+                    "if not exist " + e + " goto done\r\n";
+    return first + e + " /wait\r\n" + attempts + ":done\r\nif exist " + e + " " + e +
+           " /warning\r\ndel \"" + TempScript() + "\"";
 }
 
 class RemovalScriptFile : public testing::Test {
@@ -62,13 +50,12 @@ TEST_F(RemovalScriptFile, NamesTheExecutableTheCurrentFolderAndItself)
 {
     std::string executable = folder + "\\Uninstall.exe";
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
-    for (DWORD platform : {2u, 1u}) {
-        PlatformId = platform;
-        ASSERT_TRUE(WriteRemovalScript(executable.c_str()));
-        std::string script = ReadBytes(TempScript());
-        EXPECT_EQ(Expected(executable, folder, TempScript()), script) << platform;
-        EXPECT_NE(std::string::npos, script.find("100%% dir\\Uninstall.exe\" /wait\r\n"));
-    }
+    PlatformId = PlatformNt;
+    ASSERT_TRUE(WriteRemovalScript(executable.c_str()));
+    EXPECT_EQ(Expected(""), ReadBytes(TempScript()));
+    PlatformId = PlatformWindows95;
+    ASSERT_TRUE(WriteRemovalScript(executable.c_str()));
+    EXPECT_EQ(Expected("start /wait "), ReadBytes(TempScript()));
 }
 
 TEST_F(RemovalScriptFile, NoUsableTemporaryFolderMeansNoScript)
