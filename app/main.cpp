@@ -1,10 +1,12 @@
 #include "app.h"
 
-// The start-up code hands over the command line without the program name.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
+#include "switches.h"
+
+// The tool's own entry point: no C runtime starts before it, none is used.
+extern "C" void WINAPI LumbexEntry()
 {
-    StartUp(instance);
-    int exitCode = DispatchCommandTail(tail);
+    StartUp(GetModuleHandleA(NULL));
+    int exitCode = DispatchCommandTail(CommandTail(GetCommandLineA()));
     CleanUp();
-    return exitCode;
+    ExitProcess((UINT)exitCode);
 }

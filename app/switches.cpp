@@ -34,3 +34,17 @@ CommandChoice ParseCommandTail(const char* tail)
         choice.mode = ModeWarning;
     return choice;
 }
+
+const char* CommandTail(const char* commandLine)
+{
+    const char* p = commandLine;
+    bool quoted = false;
+    while (*p && ((unsigned char)*p > ' ' || quoted)) {
+        if (*p == '"')
+            quoted = !quoted;
+        p = NextChar(p);
+    }
+    while (*p && (unsigned char)*p <= ' ')
+        p++;
+    return p;
+}

@@ -18,4 +18,10 @@ struct CommandChoice {
 
 CommandChoice ParseCommandTail(const char* tail);
 
+// The command line without the program's name and the blanks after it, as a
+// program's start-up has always handed it over: the name ends at the first
+// blank or control byte outside quotation marks, and each quotation mark
+// turns them on or off.
+const char* CommandTail(const char* commandLine);
+
 #endif

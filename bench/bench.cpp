@@ -112,11 +112,12 @@ double ListPasses(const std::string& root, const std::string& list, int* passes)
     FILE* out = fopen(listPath.c_str(), "wb");
     fwrite(list.data(), 1, list.size(), out);
     fclose(out);
-    FILE* in = fopen(listPath.c_str(), "rb");
+    ListSource in;
+    OpenListFile(listPath.c_str(), &in);
     double start = Now();
-    *passes = RemoveListedEntries(in, (root + "\\").c_str());
+    *passes = RemoveListedEntries(&in, (root + "\\").c_str());
     double elapsed = Now() - start;
-    fclose(in);
+    CloseListFile(&in);
     DeleteFileA(listPath.c_str());
     return elapsed;
 }

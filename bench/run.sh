@@ -11,20 +11,31 @@ exe="$build/Uninstall.exe"
 objdump=i686-w64-mingw32-objdump
 
 echo "== size of Uninstall.exe"
-whole=$(stat -c %s "$exe")
-# Raw (file) sizes of the sections: everything but .rsrc is code and data.
-$objdump -h "$exe" | while read -r index name size rest; do
-    case "$index" in [0-9]*) printf '  %-8s %7d bytes\n' "$name" "$((0x$size))" ;; esac
-done
-rsrc=$($objdump -h "$exe" | awk '$2 == ".rsrc" { print $3 }')
-rsrc=$((0x${rsrc:-0}))
-total=0
-for size in $($objdump -h "$exe" | awk '$1 ~ /^[0-9]+$/ && $2 != ".rsrc" { print $3 }'); do
-    total=$((total + 0x$size))
-done
-printf '  whole file                %7d bytes (%d.%d KiB)\n' "$whole" $((whole / 1024)) $((whole % 1024 * 10 / 1024))
-printf '  code and data, no .rsrc   %7d bytes (%d.%d KiB)\n' "$total" $((total / 1024)) $((total % 1024 * 10 / 1024))
-printf '  resources (.rsrc)         %7d bytes (%d.%d KiB)\n' "$rsrc" $((rsrc / 1024)) $((rsrc % 1024 * 10 / 1024))
+# Each section's contents and what it takes in the file (whole 512-byte
+# blocks; .bss takes none), from the section table itself.
+python3 - "$exe" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+count = struct.unpack_from("<H", data, pe + 6)[0]
+table = pe + 24 + struct.unpack_from("<H", data, pe + 20)[0]
+headers = struct.unpack_from("<I", data, pe + 24 + 60)[0]
+print("  %-8s %8s %8s" % ("section", "contents", "in file"))
+print("  %-8s %8s %8d" % ("headers", "", headers))
+rsrc = 0
+for i in range(count):
+    name, virtual, _, raw = struct.unpack_from("<8sIII", data, table + 40 * i)
+    name = name.rstrip(b"\0").decode()
+    print("  %-8s %8d %8d" % (name, virtual, raw))
+    if name == ".rsrc":
+        rsrc = raw
+whole = len(data)
+def kib(n):
+    return "%d bytes (%.1f KiB)" % (n, n / 1024)
+print("  whole file                 " + kib(whole))
+print("  file without .rsrc         " + kib(whole - rsrc))
+print("  resources (.rsrc)          " + kib(rsrc))
+PY
 
 echo "== imports"
 $objdump -p "$exe" | awk '
@@ -35,7 +46,8 @@ echo
 
 echo "== heap"
 "$root/scripts/check_no_heap.sh" i686-w64-mingw32-nm "$build/liblumbex_core.a" \
-    "$build/CMakeFiles/Uninstall.dir/app/main.cpp.obj" | sed 's/^/  /'
+    "$build/CMakeFiles/Uninstall.dir/app/main.cpp.obj" \
+    "$build/CMakeFiles/Uninstall.dir/app/runtime.cpp.obj" | sed 's/^/  /'
 
 state="$build/bench"
 "$root/scripts/winetest.sh" up "$state" >/dev/null

@@ -1,19 +1,21 @@
 #include "registry.h"
 
-#include <string.h>
+#include "../resources/text.h"
 
-static HKEY RegistryRoot = HKEY_CURRENT_USER;
+// Null until a root is chosen, and taken as HKEY_CURRENT_USER then: zero at
+// start, the state needs no writable data section of its own.
+static HKEY ChosenRoot;
 static HKEY HeldKey;
 static bool HoldRequested;
 
 void SetRegistryRoot(HKEY root)
 {
-    RegistryRoot = root;
+    ChosenRoot = root;
 }
 
 HKEY GetRegistryRoot()
 {
-    return RegistryRoot;
+    return ChosenRoot ? ChosenRoot : HKEY_CURRENT_USER;
 }
 
 void ReleaseHeldRegKey()
@@ -37,7 +39,7 @@ HKEY OpenRegKeyForWrite(const char* key)
         return HeldKey;
     HKEY opened = NULL;
     DWORD disposition;
-    LONG status = RegCreateKeyExA(RegistryRoot, key, 0, NULL, REG_OPTION_NON_VOLATILE,
+    LONG status = RegCreateKeyExA(GetRegistryRoot(), key, 0, NULL, REG_OPTION_NON_VOLATILE,
                                   KEY_WRITE, NULL, &opened, &disposition);
     if (status != ERROR_SUCCESS)
         opened = NULL;
@@ -53,7 +55,7 @@ HKEY OpenRegKeyForRead(const char* key)
     if (HeldKey)
         return HeldKey;
     HKEY opened = NULL;
-    if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
                       &opened) != ERROR_SUCCESS) {
         ReleaseHeldRegKey();
         return NULL;
@@ -84,7 +86,7 @@ static bool WriteValue(const char* key, const char* name, DWORD type, const void
 
 bool WriteRegString(const char* key, const char* name, const char* text)
 {
-    return WriteValue(key, name, REG_SZ, text, (DWORD)strlen(text) + 1);
+    return WriteValue(key, name, REG_SZ, text, (DWORD)TextLength(text) + 1);
 }
 
 bool WriteRegDword(const char* key, const char* name, DWORD value)
@@ -125,11 +127,7 @@ bool ReadRegString(const char* key, const char* name, char* buffer, const char* 
         if (buffer[capacity - 1] == 0)
             return true;
     }
-    size_t n = strlen(defaultText);
-    if (n >= capacity)
-        n = capacity - 1;
-    memcpy(buffer, defaultText, n);
-    buffer[n] = 0;
+    TextCopy(buffer, capacity, defaultText);    // a default that does not fit is cut
     return false;
 }
 
@@ -141,7 +139,7 @@ bool ReadRegText(const char* key, const char* name, char* buffer, DWORD capacity
     HKEY opened;
     // Only a key that is not there means "nothing there"; one that cannot
     // be read (access denied) may well hold something.
-    LONG opening = RegOpenKeyExA(RegistryRoot, key, 0, KEY_QUERY_VALUE, &opened);
+    LONG opening = RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened);
     if (opening != ERROR_SUCCESS)
         return opening == ERROR_FILE_NOT_FOUND;
     DWORD type = REG_NONE;
@@ -178,22 +176,21 @@ DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void*
     DWORD size = capacity;
     if (QueryValue(key, name, buffer, &size))
         return size;
-    if (defaultBytes)
-        memcpy(buffer, defaultBytes, capacity);
-    else
-        memset(buffer, 0, capacity);
+    BYTE* bytes = (BYTE*)buffer;
+    for (DWORD i = 0; i < capacity; i++)
+        bytes[i] = defaultBytes ? ((const BYTE*)defaultBytes)[i] : 0;
     return 0;
 }
 
 bool DeleteRegKey(const char* key)
 {
-    return RegDeleteKeyA(RegistryRoot, key) == ERROR_SUCCESS;
+    return RegDeleteKeyA(GetRegistryRoot(), key) == ERROR_SUCCESS;
 }
 
 bool DeleteRegValue(const char* key, const char* name)
 {
     HKEY opened;
-    if (RegOpenKeyExA(RegistryRoot, key, 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
         return false;
     bool deleted = RegDeleteValueA(opened, name) == ERROR_SUCCESS;
     RegCloseKey(opened);        // a key of its own: closed even while one is held

@@ -1,7 +1,5 @@
 #include "list_line.h"
 
-#include <string.h>
-
 #include "text.h"
 
 static bool IsTrailingControl(unsigned char c)
@@ -23,14 +21,35 @@ void TrimTrailingControls(char* line)
     *end = 0;
 }
 
-size_t ReadListPiece(FILE* list, char* line, size_t cap)
+bool RewindList(ListSource* list)
+{
+    list->length = 0;
+    list->position = 0;
+    return list->rewind(list);
+}
+
+static int NextByte(ListSource* list)
+{
+    if (list->position == list->length) {
+        list->position = 0;
+        list->length = 0;
+        if (!list->refill(list) || list->length == 0)
+            return -1;
+    }
+    return list->buffer[list->position++];
+}
+
+size_t ReadListPiece(ListSource* list, char* line, size_t cap, bool* holdsZero)
 {
     size_t n = 0;
+    *holdsZero = false;
     while (n + 1 < cap) {
-        int c = getc(list);
-        if (c == EOF)
+        int c = NextByte(list);
+        if (c < 0)
             break;
         line[n++] = (char)c;
+        if (c == 0)
+            *holdsZero = true;
         if (c == '\n')
             break;
     }
@@ -39,15 +58,16 @@ size_t ReadListPiece(FILE* list, char* line, size_t cap)
     return n;
 }
 
-bool ReadListEntry(FILE* list, char* line, size_t cap)
+bool ReadListEntry(ListSource* list, char* line, size_t cap)
 {
     bool inLongLine = false;
     for (;;) {
-        size_t n = ReadListPiece(list, line, cap);
+        bool holdsZero;
+        size_t n = ReadListPiece(list, line, cap, &holdsZero);
         if (n == 0)
             return false;
         bool goesOn = line[n - 1] != '\n' && n + 1 == cap;
-        bool skip = inLongLine || goesOn || strlen(line) != n;
+        bool skip = inLongLine || goesOn || holdsZero;
         inLongLine = goesOn;
         if (skip)
             continue;

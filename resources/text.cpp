@@ -1,5 +1,13 @@
 #include "text.h"
 
+size_t TextLength(const char* text)
+{
+    size_t n = 0;
+    while (text[n])
+        n++;
+    return n;
+}
+
 bool TextCopy(char* dst, size_t cap, const char* src)
 {
     if (cap == 0)

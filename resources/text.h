@@ -6,6 +6,8 @@
 #include <stdarg.h>
 #include <stddef.h>
 
+size_t TextLength(const char* text);
+
 // Every routine below keeps dst zero-terminated within cap bytes and returns
 // false when the whole result did not fit. A false result leaves a cut text in
 // dst, which a caller may show but must never act on as a path or key.

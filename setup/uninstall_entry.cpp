@@ -1,7 +1,5 @@
 #include "setup.h"
 
-#include <stdio.h>
-
 #include "../registry/registry.h"
 #include "../resources/footprint.h"
 #include "../resources/path_forms.h"
@@ -26,16 +24,15 @@ static DWORD EstimatedSize(const char* own)
     unsigned long long bytes = FileBytes(own);
     char folder[MAX_PATH];
     char path[MAX_PATH];
-    FILE* list = NULL;
+    ListSource list;
     if (GetInstallFolder(folder, sizeof folder) && AppendBackslash(folder, sizeof folder) &&
-        TextFormat(path, sizeof path, "%s%s", folder, "Uninstall.lst"))
-        list = fopen(path, "rb");
-    if (list) {
+        TextFormat(path, sizeof path, "%s%s", folder, "Uninstall.lst") &&
+        OpenListFile(path, &list)) {
         char line[ListLineCapacity];
-        while (ReadListEntry(list, line, sizeof line))
+        while (ReadListEntry(&list, line, sizeof line))
             if (TextFormat(path, sizeof path, "%s%s", folder, line))
                 bytes += FileBytes(path);
-        fclose(list);
+        CloseListFile(&list);
     }
     unsigned long long kib = (bytes + 1023) / 1024;
     return kib > 0xFFFFFFFFull ? 0xFFFFFFFFu : (DWORD)kib;
@@ -60,7 +57,8 @@ static bool ArchiverVersion(const char* archiver, char* version, size_t cap)
         (VersionInfoFunction)(void*)GetProcAddress(library, "GetFileVersionInfoA");
     VersionQueryFunction query =
         (VersionQueryFunction)(void*)GetProcAddress(library, "VerQueryValueA");
-    BYTE data[8192];
+    // Kept out of the stack: every frame of the tool stays below a page.
+    static BYTE data[8192];
     DWORD handle = 0;
     DWORD length = size && info && query ? size(archiver, &handle) : 0;
     VS_FIXEDFILEINFO* fixed = NULL;

@@ -12,12 +12,13 @@ static bool ConfirmUninstall()
                        MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }
 
-static FILE* OpenListFile()
+static bool OpenList(ListSource* list)
 {
-    FILE* list = fopen("Uninstall.lst", "rb");
-    if (!list && !SilentMode)
+    if (OpenListFile("Uninstall.lst", list))
+        return true;
+    if (!SilentMode)
         ShowTextMessage(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst", MB_ICONERROR);
-    return list;
+    return false;
 }
 
 static UninstallResult Refuse(int textId, const char* path, UninstallResult result)
@@ -61,8 +62,8 @@ UninstallResult RunUninstall()
         return UninstallNotStarted;
     if (!ConfirmUninstall())
         return UninstallDeclined;
-    FILE* list = OpenListFile();
-    if (!list)
+    ListSource list;
+    if (!OpenList(&list))
         return UninstallNotStarted;
 
     RestoreAssociations();
@@ -73,8 +74,8 @@ UninstallResult RunUninstall()
     ReleaseLanguageModule();
     RemoveInstalledEntry(folder, "lumbex.gid");
     RemoveInstalledEntry(folder, "lumbex.fts");
-    RemoveListedEntries(list, folder);
-    fclose(list);
+    RemoveListedEntries(&list, folder);
+    CloseListFile(&list);
     DeleteFileA("Uninstall.lst");
 
     // Without a script the executable stays: say so rather than nothing.

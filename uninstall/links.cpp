@@ -1,7 +1,6 @@
 #include "uninstall.h"
 
 #include <shlobj.h>
-#include <string.h>
 
 #include "../resources/process.h"
 #include "../resources/path_forms.h"
@@ -37,7 +36,7 @@ static void RemoveProgramGroup(IMalloc* allocator, int folder)
     // The shell reports a missing source in a message box of its own.
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return;
-    path[strlen(path) + 1] = 0;     // the shell takes a list ended by two zeros
+    path[TextLength(path) + 1] = 0;     // the shell takes a list ended by two zeros
     SHFILEOPSTRUCTA operation = {};
     operation.wFunc = FO_DELETE;
     operation.pFrom = path;

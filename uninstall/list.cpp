@@ -171,7 +171,7 @@ void RemoveInstalledEntry(const char* installFolder, const char* entry)
         RemoveEntry(installFolder, place, entry);
 }
 
-int RemoveListedEntries(FILE* list, const char* installFolder)
+int RemoveListedEntries(ListSource* list, const char* installFolder)
 {
     InstallPlace place;
     if (!FindInstallPlace(installFolder, &place))
@@ -186,7 +186,7 @@ int RemoveListedEntries(FILE* list, const char* installFolder)
             standing += result == EntryStanding;
         }
         // With nothing listed left standing, another pass could remove nothing.
-        if (removed == 0 || standing == 0 || fseek(list, 0, SEEK_SET) != 0)
+        if (removed == 0 || standing == 0 || !RewindList(list))
             return passes;
     }
 }

@@ -1,8 +1,5 @@
 #include "uninstall.h"
 
-#include <stdio.h>
-#include <string.h>
-
 #include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
@@ -16,20 +13,21 @@ static const char ScriptName[] = "Uninstall.Kez.Bat";
 static char ScriptFolder[MAX_PATH];
 static char ScriptPath[MAX_PATH];
 
-static bool WritePiece(FILE* file, ScriptPiece piece, const char* executable, const char* folder,
-                       const char* script)
+static bool WritePiece(HANDLE file, ScriptPiece piece, const char* executable,
+                       const char* folder, const char* script)
 {
     char text[ScriptTextCapacity];
     if (!FormatScriptPiece(text, sizeof text, piece, executable, folder, script))
         return false;
-    size_t length = strlen(text);
-    return fwrite(text, 1, length, file) == length;
+    DWORD length = (DWORD)TextLength(text);
+    DWORD written = 0;
+    return WriteFile(file, text, length, &written, NULL) && written == length;
 }
 
 // The interpreter reads the script in the OEM code page, so every path in
 // it is written in that code page, or in its short form where the OEM code
 // page cannot hold it: a look-alike letter would name another file.
-static bool WriteScriptText(FILE* file, const char* executable, const char* folder)
+static bool WriteScriptText(HANDLE file, const char* executable, const char* folder)
 {
     char e[MAX_PATH];
     char f[MAX_PATH];
@@ -56,13 +54,14 @@ bool WriteRemovalScript(const char* executablePath)
         ScriptPath[0] = 0;
         return false;
     }
-    FILE* file = fopen(ScriptPath, "wb");
-    if (!file) {
+    HANDLE file = CreateFileA(ScriptPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
         ScriptPath[0] = 0;
         return false;
     }
     bool written = WriteScriptText(file, executablePath, folder);
-    if (fclose(file) != 0)
+    if (!CloseHandle(file))
         written = false;
     if (!written) {
         // A cut script could delete or remove paths that it only half names.
@@ -103,7 +102,10 @@ void StartRemovalScript()
     const char* directory = ScriptFolder;
     if (detached) {
         // Inheritable, or the interpreter would get no standard handles at all.
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+        SECURITY_ATTRIBUTES inherit;
+        inherit.nLength = sizeof inherit;
+        inherit.lpSecurityDescriptor = NULL;
+        inherit.bInheritHandle = TRUE;
         nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
                           NULL);
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -138,7 +140,7 @@ void ShowRemovalWarning()
     // Only shown, never acted on: a cut message is acceptable.
     char text[512];
     TextFormat(text, sizeof text, "%s\n", LoadText(IDS_UNINSTALL_DONE));
-    size_t used = strlen(text);
+    size_t used = TextLength(text);
     TextFormatOne(text + used, sizeof text - used, LoadText(IDS_DELETE_MANUALLY), path);
     MessageBoxA(NULL, text, LoadText(IDS_UNINSTALL_TITLE), MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

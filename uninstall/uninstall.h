@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <stdio.h>
+#include "../resources/list_line.h"
 
 enum UninstallResult {
     UninstallDone,          // all but the executable and its folder is gone
@@ -28,7 +28,7 @@ bool IsLumbexType(const char* extension);
 // in a backslash. Only entries that lie strictly inside it, also once links
 // are followed, and that are no links themselves, are removed. Returns the
 // number of passes.
-int RemoveListedEntries(FILE* list, const char* installFolder);
+int RemoveListedEntries(ListSource* list, const char* installFolder);
 // One entry by the same rules.
 void RemoveInstalledEntry(const char* installFolder, const char* entry);
 // Where the system cannot tell where a path leads: whether a folder on the

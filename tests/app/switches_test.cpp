@@ -66,4 +66,23 @@ TEST(CommandTail, LongTailsAreParsedWithoutLimits)
     EXPECT_TRUE(choice.silent);
 }
 
+// The tail as the program's start-up has always handed it over.
+TEST(CommandTail, TheProgramsNameAndTheBlanksAfterItGo)
+{
+    const char* const lines[][2] = {
+        {"Uninstall.exe", ""},
+        {"Uninstall.exe /setup /s", "/setup /s"},
+        {"\"C:\\Program Files\\Lumbex\\Uninstall.exe\" /uninstall /s", "/uninstall /s"},
+        {"\"C:\\My Tools\\Uninstall.exe\"/setup", ""},
+        {"Uninstall.exe\t \t/wait ", "/wait "},
+        {"Uninstall.exe \"/setup\" /s", "\"/setup\" /s"},
+        {"x\"y z\" /w", "/w"},
+        {"\"unclosed /s", ""},
+        {"", ""},
+        {"Uninstall.exe \x01\x1F/s", "/s"},
+    };
+    for (const auto& line : lines)
+        EXPECT_STREQ(line[1], CommandTail(line[0])) << line[0];
+}
+
 }  // namespace

@@ -40,6 +40,22 @@ CommandChoice Model(const std::string& tail)
     return choice;
 }
 
+// The program's name ends at the first blank or control byte outside
+// quotation marks; the blanks after it go too.
+std::string ModelTail(const std::string& line)
+{
+    size_t i = 0;
+    bool quoted = false;
+    while (i < line.size() && ((unsigned char)line[i] > ' ' || quoted)) {
+        if (line[i] == '"')
+            quoted = !quoted;
+        i++;
+    }
+    while (i < line.size() && (unsigned char)line[i] <= ' ')
+        i++;
+    return line.substr(i);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -48,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < size; i++)
         if (data[i])
             tail.push_back((char)data[i]);
+    if (ModelTail(tail) != CommandTail(tail.c_str()))
+        abort();
     CommandChoice got = ParseCommandTail(tail.c_str());
     CommandChoice want = Model(tail);
     if (got.mode != want.mode || got.silent != want.silent)

@@ -56,21 +56,51 @@ std::vector<std::string> ModelEntries(const std::string& bytes, size_t cap, bool
     return entries;
 }
 
-void CheckList(const uint8_t* data, size_t size, size_t cap, bool japanese)
+// A list in memory, handed out in chunks of chunk bytes, so that lines
+// cross the buffer's refills anywhere.
+struct Memory {
+    const uint8_t* data;
+    size_t size;
+    size_t chunk;
+};
+
+bool RefillFromMemory(ListSource* list)
+{
+    const Memory* memory = (const Memory*)list->handle;
+    size_t count = memory->size - list->offset;
+    if (count > memory->chunk)
+        count = memory->chunk;
+    if (count > sizeof list->buffer)
+        count = sizeof list->buffer;
+    memcpy(list->buffer, memory->data + list->offset, count);
+    list->offset += count;
+    list->length = count;
+    return count > 0;
+}
+
+bool RewindMemory(ListSource* list)
+{
+    list->offset = 0;
+    return true;
+}
+
+void CheckList(const uint8_t* data, size_t size, size_t cap, bool japanese, size_t chunk)
 {
     SelectCodePage(japanese);
     std::string bytes((const char*)data, size);
-    FILE* file = fmemopen((void*)data, size, "rb");
-    if (!file)
-        return;
-    std::vector<char> line(cap);
-    std::vector<std::string> entries;
-    while (ReadListEntry(file, line.data(), cap)) {
-        Check(memchr(line.data(), 0, cap) != NULL);
-        entries.push_back(line.data());
+    Memory memory = {data, size, chunk};
+    ListSource list = {RefillFromMemory, RewindMemory, &memory, 0, {}, 0, 0};
+    std::vector<std::string> model = ModelEntries(bytes, cap, japanese);
+    for (int pass = 0; pass < 2; pass++) {
+        std::vector<char> line(cap);
+        std::vector<std::string> entries;
+        while (ReadListEntry(&list, line.data(), cap)) {
+            Check(memchr(line.data(), 0, cap) != NULL);
+            entries.push_back(line.data());
+        }
+        Check(entries == model);
+        Check(RewindList(&list));
     }
-    fclose(file);
-    Check(entries == ModelEntries(bytes, cap, japanese));
 }
 
 std::string Escaped(const std::string& path)
@@ -103,15 +133,18 @@ void CheckScript(const std::string& e, const std::string& f, const std::string& 
 
 }  // namespace
 
-// Input: a selector byte, then either list bytes, or three paths separated
-// by 0xFF for the script.
+// Input: a selector byte, then either a chunk size and list bytes, or three
+// paths separated by 0xFF for the script.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
     size_t cap = data[0] % 32 + 1;
     if (data[0] & 0x80) {
-        CheckList(data + 1, size - 1, data[0] & 0x40 ? ListLineCapacity : cap, data[0] & 0x20);
+        if (size < 2)
+            return 0;
+        CheckList(data + 2, size - 2, data[0] & 0x40 ? ListLineCapacity : cap, data[0] & 0x20,
+                  data[1] % 64 == 0 ? 512 : data[1] % 64);
         return 0;
     }
     std::vector<std::string> parts = SplitTexts(data + 1, size - 1);

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <stdio.h>
+#include <windows.h>
 #include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "driver/code_page.h"
+#include "driver/sandbox.h"
 #include "uninstall/folder_path.h"
 #include "resources/list_line.h"
 
@@ -35,19 +36,21 @@ TEST(TrimTrailingControls, StripsBlanksAndControlsAtTheEndOnly)
 // The entries that the list yields, in order.
 std::vector<std::string> Entries(const std::string& bytes, size_t cap = ListLineCapacity)
 {
-    FILE* file = tmpfile();
-    EXPECT_TRUE(file != NULL);
-    if (!file)
-        return {};
-    fwrite(bytes.data(), 1, bytes.size(), file);
-    rewind(file);
+    char folder[MAX_PATH];
+    char path[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    GetTempFileNameA(folder, "lst", 0, path);
+    ListSource list;
+    EXPECT_TRUE(WriteBytes(path, bytes));
+    EXPECT_TRUE(OpenListFile(path, &list));
     std::vector<char> line(cap + 16, 0x5A);
     std::vector<std::string> entries;
-    while (ReadListEntry(file, line.data(), cap))
+    while (ReadListEntry(&list, line.data(), cap))
         entries.push_back(line.data());
     for (size_t i = cap; i < line.size(); i++)
         EXPECT_EQ(0x5A, line[i]) << "written past the line buffer at " << i;
-    fclose(file);
+    CloseListFile(&list);
+    DeleteFileA(path);
     return entries;
 }
 

@@ -1,8 +1,6 @@
 // The list passes on real files in the prefix.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-
 #include <string>
 #include <vector>
 
@@ -45,13 +43,11 @@ protected:
     {
         std::string listPath = root + "\\Uninstall.lst";
         EXPECT_TRUE(WriteBytes(listPath, list));
-        FILE* file = fopen(listPath.c_str(), "rb");
-        EXPECT_TRUE(file != NULL);
-        if (!file)
-            return -1;
+        ListSource file;
+        EXPECT_TRUE(OpenListFile(listPath.c_str(), &file));
         int passes = RemoveListedEntries(
-            file, (installFolder.empty() ? folder + "\\" : installFolder).c_str());
-        fclose(file);
+            &file, (installFolder.empty() ? folder + "\\" : installFolder).c_str());
+        CloseListFile(&file);
         return passes;
     }
 };
