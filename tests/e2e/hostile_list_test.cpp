@@ -281,6 +281,7 @@ struct Tail {
     std::vector<int> answers;
     std::string window;             // the one window it shows, "" for none
     bool windowPrefix;              // only the beginning of its text is given
+    DWORD exitCode = 0;
 };
 
 // Long tails, tails with quotes, a tail of blanks: each does what its last
@@ -296,6 +297,7 @@ TEST_F(HostileListsAndTails, CommandTails)
         MakeFolderLong(folder);
         ASSERT_TRUE(PlaceTool(build, folder));
         ASSERT_TRUE(WriteLong(folder + "\\product.txt", "stays"));
+        ASSERT_TRUE(WriteLong(folder + "\\Lumbex.exe", "setup's archiver"));
         ASSERT_TRUE(WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n"));
         std::string warning = "Uninstall Lumbex: Uninstall completed\nYou should delete " +
                               folder + "\\Uninstall.exe manually";
@@ -312,7 +314,7 @@ TEST_F(HostileListsAndTails, CommandTails)
             {"empty quotes", " \"\" \"\"", {IDNO}, UninstallQuestion, false},
             {"quoted warning", " \"/warning\"", {IDOK}, warning, false},
             {"/setup and 4994 bytes", " /setup" + std::string(4994, 'x'), {IDCANCEL},
-             "Lumbex Setup: ", true},
+             "Lumbex Setup: ", true, 1602},
         };
         for (const Tail& tail : tails) {
             WatchedRun run;
@@ -338,7 +340,7 @@ TEST_F(HostileListsAndTails, CommandTails)
             windows.push_back(expected[i].window);
         if (expected[i].windowPrefix && runs[i].windows.size() == 1)
             runs[i].windows[0].resize(expected[i].window.size());
-        ExpectCleanRun(runs[i], windows);
+        ExpectCleanRun(runs[i], windows, expected[i].exitCode);
         if (expected[i].tail.find("/wait") != std::string::npos) {
             EXPECT_GE(runs[i].elapsedMs, 2000u) << runs[i].label;
         }
