@@ -323,6 +323,31 @@ TEST_F(SetupMode, TheInstallFolderIsTheToolsOwnWhereverSetupStarts)
     ExpectNothingWritten();
 }
 
+// An entry in the list of installed programs that cannot be written leaves
+// the files without a way to remove them: setup says so, shows no
+// completion dialog, and ends with 1603.
+TEST_F(SetupMode, ASetupThatCouldNotWriteItsEntrySaysSo)
+{
+    SetText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", "Locked");
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallEntryKey, KEY_SET_VALUE));
+    RunSilent(Tool(), install, 1603);
+    Start(Tool(), "/setup", install);
+    HWND options = WaitForOptions();
+    ASSERT_TRUE(options != NULL);
+    ClickButton(options, IDOK);
+    // The message comes once the options dialog, of the same caption, is gone.
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(options); }, 15000));
+    BoxAnswer failed = AnswerMessageBox("Lumbex Setup", IDOK, 15000);
+    RunResult run = Finish();
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallEntryKey, 0));
+    EXPECT_EQ("Lumbex Setup could not be completed (" + std::string(UninstallEntryKey) + ").",
+              failed.text);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(1603u, run.exitCode);
+    EXPECT_EQ("Locked", RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName"));
+    EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
+}
+
 // A careless language module without the dialogs and without some texts:
 // the own dialogs open, and the registration is complete, with the own
 // texts where the module has none.
