@@ -207,7 +207,8 @@ protected:
         for (size_t length : {259, 260})
             if (shape == "script-" + std::to_string(length)) {
                 std::string temp = std::string(HostileRoot) + "\\temp\\";
-                size_t name = length - temp.size() - strlen("\\Lumbex-12345678\\Uninstall.Kez.Bat");
+                size_t name =
+                    length - temp.size() - strlen("\\Lumbex-12345678\\Uninstall.Kez.Bat");
                 RemoveTreeLong(c.scripts);
                 c.scripts = ScriptFolder(c.name + std::string(name - c.name.size(), '-'));
                 PlaceFile(c.folder, "only.txt");
