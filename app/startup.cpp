@@ -127,7 +127,7 @@ int DispatchCommandTail(const char* tail)
     case ModeWarning:
         ShowRemovalWarning();
         break;
-    case ModeNothing:
+    case ModeInvalid:
         break;
     }
     return ExitDone;
