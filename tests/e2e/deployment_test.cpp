@@ -73,9 +73,9 @@ protected:
     Names Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
     bool ScriptEnded() const { return !ScriptLeft(temp); }
 
-    void SetUpSilently()
+    void SetUpSilently(const std::string& tail = "/setup /s")
     {
-        RunResult run = RunProgram("\"" + Tool() + "\" /setup /s", folder, 20000);
+        RunResult run = RunProgram("\"" + Tool() + "\" " + tail, folder, 20000);
         ASSERT_TRUE(run.finished);
         ASSERT_EQ(0u, run.exitCode);
         ExpectGroupWindowAndClose();
@@ -165,7 +165,7 @@ TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
 
 TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
 {
-    SetUpSilently();
+    SetUpSilently("/SETUP /S /norestart ");   // as installers send it
     std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString");
     ASSERT_EQ("\"" + Tool() + "\" /uninstall /s", quiet);
     Names windows;
@@ -194,11 +194,13 @@ TEST_F(Deployment, TheUninstallSwitchTellsHowItWent)
     ASSERT_TRUE(DeleteFileA((folder + "\\Uninstall.lst").c_str()));
     before = State();
     Names windows;
-    RunResult unlisted = RunUnattended("\"" + Tool() + "\" /uninstall /s", &windows);
-    EXPECT_TRUE(unlisted.finished);
-    EXPECT_EQ(1603u, unlisted.exitCode);
-    EXPECT_EQ(Names(), windows);
-    EXPECT_EQ(before, State());
+    for (const char* tail : {" /uninstall /s", " /Uninstall\t/NORESTART /s "}) {
+        RunResult unlisted = RunUnattended("\"" + Tool() + "\"" + tail, &windows);
+        EXPECT_TRUE(unlisted.finished) << tail;
+        EXPECT_EQ(1603u, unlisted.exitCode) << tail;
+        EXPECT_EQ(Names(), windows) << tail;
+        EXPECT_EQ(before, State()) << tail;
+    }
 }
 
 // A library that the system loads on demand, planted beside the tool (with
