@@ -21,6 +21,7 @@
 #define IDS_SETUP_TITLE      5113
 #define IDS_NO_ARCHIVER      5115
 #define IDS_SETUP_FAILED     5116
+#define IDS_BAD_COMMAND_LINE 5119
 
 // "SETUPDLG"
 #define IDC_KEZ              5101

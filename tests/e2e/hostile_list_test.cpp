@@ -200,14 +200,15 @@ protected:
             c.windows.push_back("Uninstall Lumbex: Cannot open list file Uninstall.lst");
             c.survivors = {"Uninstall.exe", "Uninstall.lst"};
         }
-        // The removal script's path (the temporary folder and
-        // "Uninstall.Kez.Bat") at the limit: with 260 bytes no script is
-        // written, and the tool stays and says so.
+        // The removal script's path (the temporary folder, the script's
+        // own folder and "Uninstall.Kez.Bat") at the limit: with 260 bytes
+        // no script is written, and the tool stays and says so.
         c.scripts = ScriptFolder(shape + "-" + build.name);
         for (size_t length : {259, 260})
             if (shape == "script-" + std::to_string(length)) {
                 std::string temp = std::string(HostileRoot) + "\\temp\\";
-                size_t name = length - temp.size() - strlen("\\Uninstall.Kez.Bat");
+                size_t name =
+                    length - temp.size() - strlen("\\Lumbex-12345678\\Uninstall.Kez.Bat");
                 RemoveTreeLong(c.scripts);
                 c.scripts = ScriptFolder(c.name + std::string(name - c.name.size(), '-'));
                 PlaceFile(c.folder, "only.txt");
@@ -297,7 +298,6 @@ TEST_F(HostileListsAndTails, CommandTails)
         MakeFolderLong(folder);
         ASSERT_TRUE(PlaceTool(build, folder));
         ASSERT_TRUE(WriteLong(folder + "\\product.txt", "stays"));
-        ASSERT_TRUE(WriteLong(folder + "\\Lumbex.exe", "setup's archiver"));
         ASSERT_TRUE(WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n"));
         std::string warning = "Uninstall Lumbex: Uninstall completed\nYou should delete " +
                               folder + "\\Uninstall.exe manually";
@@ -314,7 +314,7 @@ TEST_F(HostileListsAndTails, CommandTails)
             {"empty quotes", " \"\" \"\"", {IDNO}, UninstallQuestion, false},
             {"quoted warning", " \"/warning\"", {IDOK}, warning, false},
             {"/setup and 4994 bytes", " /setup" + std::string(4994, 'x'), {IDCANCEL},
-             "Lumbex Setup: ", true, 1602},
+             "Lumbex Setup: ", true, 1639},
         };
         for (const Tail& tail : tails) {
             WatchedRun run;
@@ -345,7 +345,7 @@ TEST_F(HostileListsAndTails, CommandTails)
             EXPECT_GE(runs[i].elapsedMs, 2000u) << runs[i].label;
         }
     }
-    // Nothing was set up: the options dialog was cancelled.
+    // Nothing was set up.
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     EXPECT_EQ(outside, OutsideState({}));
 }
