@@ -52,7 +52,7 @@ sh "$sign" --pkcs12 "$keys/signer.p12" --pass-file "$keys/wrong" "$exe" "$scratc
     >/dev/null 2>&1
 status=$?
 check "a wrong password fails" [ "$status" -ne 0 ]
-check "and leaves no file" [ ! -e "$scratch/bad.exe" ] && [ ! -e "$scratch/bad.exe.signing" ]
+check "and leaves no file" [ ! -e "$scratch/bad.exe" -a ! -e "$scratch/bad.exe.signing" ]
 output=$(sh "$sign" --pkcs12 "$root/signer.p12" "$exe" "$scratch/planted.exe" 2>&1)
 status=$?
 check "a key in the source tree is refused" [ "$status" -ne 0 ]
