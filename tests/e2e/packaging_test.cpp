@@ -38,9 +38,10 @@ protected:
     void TearDown() override
     {
         CloseFolderWindows("Lumbex");
-        EXPECT_TRUE(Eventually([] { return ProcessIds("Au_.exe").empty(); }, 10000));
         ForgetSetup();
-        RemoveTree(root);
+        // The installer's uninstaller leaves its copy in the temporary folder,
+        // which may still be ending.
+        EXPECT_TRUE(Eventually([&] { return RemoveTree(root); }, 10000));
     }
 
     std::vector<std::string> Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
