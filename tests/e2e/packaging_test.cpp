@@ -19,6 +19,8 @@
 namespace {
 
 const char* const UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char* const SessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+const char* const Pending = "PendingFileRenameOperations";
 const char* const Listed = "Lumbex.exe\r\nkezext.dll\r\nlicense.txt\r\nregister.frm\r\n";
 
 class Packaging : public testing::Test {
@@ -26,10 +28,14 @@ protected:
     std::string root;
     std::string folder;
     std::string temp;
+    bool pending = false;       // the boot-time renames the prefix had before
+    std::string renames;
 
     void SetUp() override
     {
         ForgetSetup();
+        pending = ValueExists(HKEY_LOCAL_MACHINE, SessionManager, Pending);
+        renames = RegRaw(HKEY_LOCAL_MACHINE, SessionManager, Pending);
         root = MakeSandbox("packaging");
         folder = root + "\\Lumbex";
         temp = root + "\\temp";
@@ -40,8 +46,13 @@ protected:
         CloseFolderWindows("Lumbex");
         ForgetSetup();
         // The installer's uninstaller leaves its copy in the temporary folder,
-        // which may still be ending.
+        // which may still be ending, and asks for it to be deleted at the
+        // next boot, which never comes.
         EXPECT_TRUE(Eventually([&] { return RemoveTree(root); }, 10000));
+        if (pending)
+            SetRaw(HKEY_LOCAL_MACHINE, SessionManager, Pending, REG_MULTI_SZ, renames);
+        else
+            DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, Pending);
     }
 
     std::vector<std::string> Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
