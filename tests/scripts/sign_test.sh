@@ -2,6 +2,7 @@
 # scripts/sign.sh with a throw-away certificate: the signed copy verifies,
 # gives back the unsigned bytes when the signature is removed, and under
 # wine runs as before while the system's trust provider sees its signature;
+# a time-stamp server's stamp goes in;
 # and, against a stand-in for osslsigncode, what reaches it from a token,
 # a time-stamp server and a password.
 #   sign_test.sh <Uninstall.exe> <python3> <wine state> <trust.exe>
@@ -61,6 +62,44 @@ output=$(sh "$sign" "$exe" "$scratch/nokey.exe" 2>&1)
 status=$?
 check "no key: a failure that tells how to give one" [ "$status" -ne 0 ]
 check "naming both ways" contains "$output" "--pkcs11-module"
+
+# A time-stamp server on the loopback, with a throw-away authority.
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/tsa.key" -out "$keys/tsa.pem" \
+    -subj "/CN=Lumbex test time stamps" -days 2 -addext extendedKeyUsage=critical,timeStamping \
+    >/dev/null 2>&1
+echo 01 >"$keys/serial"
+cat >"$keys/tsa.cnf" <<EOF
+[ tsa ]
+default_tsa = lumbex
+[ lumbex ]
+serial = $keys/serial
+crypto_device = builtin
+signer_cert = $keys/tsa.pem
+signer_key = $keys/tsa.key
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+digests = sha256
+accuracy = secs:1
+ess_cert_id_alg = sha256
+EOF
+"$python" "$root/tests/scripts/time_stamp_server.py" "$keys/tsa.cnf" >"$scratch/port" &
+server=$!
+i=0
+while [ ! -s "$scratch/port" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+stamps="http://127.0.0.1:$(cat "$scratch/port")/"
+LUMBEX_SIGN_PASSWORD=throwaway sh "$sign" --pkcs12 "$keys/signer.p12" --timestamp "$stamps" \
+    "$exe" "$scratch/stamped.exe" >/dev/null
+verified=$(osslsigncode verify -CAfile "$keys/cert.pem" -TSA-CAfile "$keys/tsa.pem" \
+    -in "$scratch/stamped.exe" 2>&1)
+check "a time-stamped signature verifies" contains "$verified" "Signature verification: ok"
+check "with the server's stamp" contains "$verified" "Timestamp Server Signature verification: ok"
+kill "$server"
+wait "$server" 2>/dev/null
+LUMBEX_SIGN_PASSWORD=throwaway sh "$sign" --pkcs12 "$keys/signer.p12" --timestamp "$stamps" \
+    "$exe" "$scratch/unstamped.exe" >/dev/null 2>&1
+status=$?
+check "no time-stamp server: a failure" [ "$status" -ne 0 ]
+check "and no file without a stamp" [ ! -e "$scratch/unstamped.exe" ]
 
 # A token and time-stamp servers, as osslsigncode is told of them.
 fresh_bin token
