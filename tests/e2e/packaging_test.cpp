@@ -56,7 +56,7 @@ protected:
     }
 
     std::vector<std::string> Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
-    bool ScriptEnded() const { return !Exists(temp + "\\Uninstall.Kez.Bat"); }
+    bool ScriptEnded() const { return !ScriptLeft(temp); }
 
     // As a deployment tool installs: silently, into a folder of its choice.
     void Install(const std::string& installer)
