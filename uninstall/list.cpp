@@ -171,19 +171,26 @@ enum EntryResult { EntryRemoved, EntryStanding, EntryGone };
 
 // A link below the install folder may lead anywhere: nothing is removed or
 // changed through one, and one that is listed itself stays. Only what the
-// handle refers to is checked, changed and deleted, whatever becomes of its
-// path meanwhile.
-static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry)
+// handle holds is checked, changed and deleted, whatever becomes of its
+// path meanwhile. attributes are those its name showed, or
+// INVALID_FILE_ATTRIBUTES.
+static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, DWORD attributes)
 {
     const HandleCalls& calls = place.calls;
-    FILE_ATTRIBUTE_TAG_INFO kind;
+    // Asked of the handle only where the name showed a reparse point (asking
+    // costs a good part of a deletion). A link swapped in meanwhile still
+    // lies inside, as checked below, and goes itself, never what it leads to.
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        FILE_ATTRIBUTE_TAG_INFO kind;
+        if (!calls.getInfo(entry, FileAttributeTagInfo, &kind, sizeof kind) ||
+            IsLinkKind(kind.FileAttributes, kind.ReparseTag))
+            return EntryGone;
+        attributes = kind.FileAttributes;
+    }
     FoldedPath final;
-    if (!calls.getInfo(entry, FileAttributeTagInfo, &kind, sizeof kind) ||
-        IsLinkKind(kind.FileAttributes, kind.ReparseTag) ||
-        !FoldFinalPath(calls, entry, &final) || !LiesInside(final, place.foldedFinal))
+    if (!FoldFinalPath(calls, entry, &final) || !LiesInside(final, place.foldedFinal))
         return EntryGone;
-    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (kind.FileAttributes & blocking) {
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
         FILE_BASIC_INFO basic = {};     // times of zero stay as they are
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
         calls.setInfo(entry, FileBasicInfo, &basic, sizeof basic);
@@ -195,15 +202,23 @@ static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry)
                : EntryStanding;
 }
 
-static EntryResult RemoveByPath(const InstallPlace& place, const char* path)
+static EntryResult RemoveByHandle(const InstallPlace& place, const char* path, DWORD attributes)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return EntryGone;
+    HANDLE entry = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (entry == INVALID_HANDLE_VALUE)
+        return EntryStanding;   // in use or locked; a later pass may find it free
+    EntryResult result = RemoveThroughHandle(place, entry, attributes);
+    CloseHandle(entry);
+    return result;
+}
+
+static EntryResult RemoveByPath(const InstallPlace& place, const char* path, DWORD attributes)
+{
+    if (attributes == INVALID_FILE_ATTRIBUTES)
         attributes = 0;         // unknown: tried as a file
-    }
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LinkOnTheWay(place.written, path))
         return EntryGone;
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -219,27 +234,21 @@ static EntryResult RemoveEntry(const char* installFolder, const InstallPlace& pl
     char path[MAX_PATH];
     if (!ResolveEntry(installFolder, place, entry, path, sizeof path))
         return EntryGone;       // refused: no pass will ever remove it
-    if (!place.byHandle)
-        return RemoveByPath(place, path);
-    HANDLE handle = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (handle == INVALID_HANDLE_VALUE) {
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryGone
-                                                                               : EntryStanding;
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return EntryGone;
     }
-    EntryResult result = RemoveThroughHandle(place, handle);
-    CloseHandle(handle);
-    return result;
+    return place.byHandle ? RemoveByHandle(place, path, attributes)
+                          : RemoveByPath(place, path, attributes);
 }
 
 bool RemoveOpenEntry(const char* installFolder, HANDLE entry)
 {
     InstallPlace place;
     return FindInstallPlace(installFolder, &place) && place.byHandle &&
-           RemoveThroughHandle(place, entry) == EntryRemoved;
+           RemoveThroughHandle(place, entry, INVALID_FILE_ATTRIBUTES) == EntryRemoved;
 }
 
 void RemoveInstalledEntry(const char* installFolder, const char* entry)
