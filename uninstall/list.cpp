@@ -1,6 +1,7 @@
 #include "uninstall.h"
 
 #include "../resources/list_line.h"
+#include "../resources/process.h"
 #include "../resources/text.h"
 #include "folder_path.h"
 
@@ -38,17 +39,34 @@ static bool LiesInside(const FoldedPath& path, const FoldedPath& folder)
 }
 
 typedef DWORD(WINAPI* FinalPathFunction)(HANDLE, LPWSTR, DWORD, DWORD);
+typedef BOOL(WINAPI* FileInfoFunction)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
-// Where a path leads once every link on the way is followed. False when
-// the system cannot tell.
-static bool FoldFinalPath(FinalPathFunction finalPath, const char* path, FoldedPath* folded)
+// What it takes to check an entry and delete it through one handle; looked
+// up at run time, for the 95 family and systems before Vista lack them.
+struct HandleCalls {
+    FinalPathFunction finalPath;
+    FileInfoFunction getInfo;
+    FileInfoFunction setInfo;
+};
+
+static bool FindHandleCalls(HandleCalls* calls)
 {
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    if (PlatformId == PlatformWindows95)
         return false;
-    DWORD length = finalPath(file, folded->text, 2 * MAX_PATH, 0);
-    CloseHandle(file);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    calls->finalPath =
+        (FinalPathFunction)(void*)GetProcAddress(kernel, "GetFinalPathNameByHandleW");
+    calls->getInfo =
+        (FileInfoFunction)(void*)GetProcAddress(kernel, "GetFileInformationByHandleEx");
+    calls->setInfo =
+        (FileInfoFunction)(void*)GetProcAddress(kernel, "SetFileInformationByHandle");
+    return calls->finalPath && calls->getInfo && calls->setInfo;
+}
+
+// Where an open file or folder lies once every link on the way is followed.
+static bool FoldFinalPath(const HandleCalls& calls, HANDLE file, FoldedPath* folded)
+{
+    DWORD length = calls.finalPath(file, folded->text, 2 * MAX_PATH, 0);
     if (length == 0 || length >= 2 * MAX_PATH)
         return false;
     Fold(folded, (int)length);
@@ -60,9 +78,36 @@ static bool FoldFinalPath(FinalPathFunction finalPath, const char* path, FoldedP
 struct InstallPlace {
     char written[MAX_PATH];         // resolved text, ending in a backslash
     FoldedPath foldedWritten;
-    FinalPathFunction finalPath;    // NULL: links are looked for on the way
-    FoldedPath foldedFinal;
+    bool byHandle;                  // false: links are looked for on the way
+    HandleCalls calls;
+    FoldedPath foldedFinal;         // ending in a backslash
 };
+
+static bool FindFinalPlace(InstallPlace* place)
+{
+    if (!FindHandleCalls(&place->calls))
+        return false;
+    // Named with its closing backslash: without it, a trailing blank or dot
+    // of its name would be dropped and name another folder.
+    HANDLE folder = CreateFileA(place->written, 0,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (folder == INVALID_HANDLE_VALUE)
+        return false;
+    FoldedPath& final = place->foldedFinal;
+    bool found = FoldFinalPath(place->calls, folder, &final);
+    CloseHandle(folder);
+    if (!found)
+        return false;
+    if (final.text[final.length - 1] != L'\\') {
+        // Without its closing backslash, a folder named like it and longer would pass.
+        if (final.length + 1 >= 2 * MAX_PATH)
+            return false;
+        final.text[final.length++] = L'\\';
+    }
+    final.text[final.length] = 0;
+    return true;
+}
 
 static bool FindInstallPlace(const char* installFolder, InstallPlace* place)
 {
@@ -71,23 +116,7 @@ static bool FindInstallPlace(const char* installFolder, InstallPlace* place)
         !AppendBackslash(place->written, sizeof place->written) ||
         !FoldPath(place->written, &place->foldedWritten))
         return false;
-    // Looked up here: older systems lack it.
-    place->finalPath = (FinalPathFunction)(void*)GetProcAddress(
-        GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW");
-    FoldedPath& folder = place->foldedFinal;
-    if (!place->finalPath || !FoldFinalPath(place->finalPath, place->written, &folder)) {
-        place->finalPath = NULL;
-        return true;
-    }
-    if (folder.text[folder.length - 1] != L'\\') {
-        // Without its closing backslash, a folder named like it and longer would pass.
-        if (folder.length + 1 >= 2 * MAX_PATH) {
-            place->finalPath = NULL;
-            return true;
-        }
-        folder.text[folder.length++] = L'\\';
-    }
-    folder.text[folder.length] = 0;
+    place->byHandle = FindFinalPlace(place);
     return true;
 }
 
@@ -101,6 +130,11 @@ bool LinkOnTheWay(const char* installFolder, const char* path)
         if (*p && *p != '\\')
             continue;
         size_t length = (size_t)(p - path);
+        // A folder whose name ends in a blank or dot keeps its closing
+        // backslash, or the system would drop them and look at another one.
+        // Others go without: some systems go through a link so named.
+        if (*p && (p[-1] == ' ' || p[-1] == '.'))
+            length++;
         if (length >= sizeof step)
             return true;
         for (size_t i = 0; i < length; i++)
@@ -128,19 +162,71 @@ static bool ResolveEntry(const char* installFolder, const InstallPlace& place, c
            LiesInside(folded, place.foldedWritten);
 }
 
-// A link below the install folder may lead anywhere: nothing is removed or
-// changed through one, and one that is listed itself stays.
-static bool ReachedThroughLink(const InstallPlace& place, const char* path, DWORD attributes)
+bool IsLinkKind(DWORD attributes, DWORD reparseTag)
 {
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return true;
-    if (!place.finalPath)
-        return LinkOnTheWay(place.written, path);
-    FoldedPath final;
-    return !FoldFinalPath(place.finalPath, path, &final) || !LiesInside(final, place.foldedFinal);
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparseTag);
 }
 
 enum EntryResult { EntryRemoved, EntryStanding, EntryGone };
+
+// A link below the install folder may lead anywhere: nothing is removed or
+// changed through one, and one that is listed itself stays. Only what the
+// handle holds is checked, changed and deleted, whatever becomes of its
+// path meanwhile. attributes are those its name showed, or
+// INVALID_FILE_ATTRIBUTES.
+static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, DWORD attributes)
+{
+    const HandleCalls& calls = place.calls;
+    // Asked of the handle only where the name showed a reparse point (asking
+    // costs a good part of a deletion). A link swapped in meanwhile still
+    // lies inside, as checked below, and goes itself, never what it leads to.
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        FILE_ATTRIBUTE_TAG_INFO kind;
+        if (!calls.getInfo(entry, FileAttributeTagInfo, &kind, sizeof kind) ||
+            IsLinkKind(kind.FileAttributes, kind.ReparseTag))
+            return EntryGone;
+        attributes = kind.FileAttributes;
+    }
+    FoldedPath final;
+    if (!FoldFinalPath(calls, entry, &final) || !LiesInside(final, place.foldedFinal))
+        return EntryGone;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+        FILE_BASIC_INFO basic = {};     // times of zero stay as they are
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        calls.setInfo(entry, FileBasicInfo, &basic, sizeof basic);
+    }
+    // A folder that is not empty refuses.
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return calls.setInfo(entry, FileDispositionInfo, &disposition, sizeof disposition)
+               ? EntryRemoved
+               : EntryStanding;
+}
+
+static EntryResult RemoveByHandle(const InstallPlace& place, const char* path, DWORD attributes)
+{
+    HANDLE entry = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (entry == INVALID_HANDLE_VALUE)
+        return EntryStanding;   // in use or locked; a later pass may find it free
+    EntryResult result = RemoveThroughHandle(place, entry, attributes);
+    CloseHandle(entry);
+    return result;
+}
+
+static EntryResult RemoveByPath(const InstallPlace& place, const char* path, DWORD attributes)
+{
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        attributes = 0;         // unknown: tried as a file
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LinkOnTheWay(place.written, path))
+        return EntryGone;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        SetFileAttributesA(path, 0);
+    bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) != 0
+                                                           : DeleteFileA(path) != 0;
+    return removed ? EntryRemoved : EntryStanding;
+}
 
 static EntryResult RemoveEntry(const char* installFolder, const InstallPlace& place,
                                const char* entry)
@@ -153,15 +239,16 @@ static EntryResult RemoveEntry(const char* installFolder, const InstallPlace& pl
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return EntryGone;
-        attributes = 0;         // unknown: tried as a file
     }
-    if (ReachedThroughLink(place, path, attributes))
-        return EntryGone;
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-        SetFileAttributesA(path, 0);
-    bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) != 0
-                                                           : DeleteFileA(path) != 0;
-    return removed ? EntryRemoved : EntryStanding;
+    return place.byHandle ? RemoveByHandle(place, path, attributes)
+                          : RemoveByPath(place, path, attributes);
+}
+
+bool RemoveOpenEntry(const char* installFolder, HANDLE entry)
+{
+    InstallPlace place;
+    return FindInstallPlace(installFolder, &place) && place.byHandle &&
+           RemoveThroughHandle(place, entry, INVALID_FILE_ATTRIBUTES) == EntryRemoved;
 }
 
 void RemoveInstalledEntry(const char* installFolder, const char* entry)

@@ -26,11 +26,19 @@ bool IsLumbexType(const char* extension);
 
 // Passes over the open list until one removes nothing; installFolder ends
 // in a backslash. Only entries that lie strictly inside it, also once links
-// are followed, and that are no links themselves, are removed. Returns the
+// are followed, and that are no links themselves, are removed: where the
+// system can, each is checked and deleted through one handle. Returns the
 // number of passes.
 int RemoveListedEntries(ListSource* list, const char* installFolder);
 // One entry by the same rules.
 void RemoveInstalledEntry(const char* installFolder, const char* entry);
+// What an entry handle (opened for DELETE, FILE_READ_ATTRIBUTES and
+// FILE_WRITE_ATTRIBUTES, not through a link at its end) refers to, by the
+// same rules; false when it stays or the system has no deletion by handle.
+bool RemoveOpenEntry(const char* installFolder, HANDLE entry);
+// Only reparse points that stand for another name are links (symbolic
+// links, junctions, mount points); deduplicated or cloud files are not.
+bool IsLinkKind(DWORD attributes, DWORD reparseTag);
 // Where the system cannot tell where a path leads: whether a folder on the
 // way from the install folder to path, or path itself, is a link. path
 // begins with installFolder.
