@@ -17,7 +17,9 @@ INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 void StoreChoices(HWND dialog, int firstBox, int lastBox);
 
 // The actions read the check boxes of the still-open options dialog.
-void WriteAssociations(HWND dialog);
+// False when a file type could not be written; a type whose previous one
+// could not be given back as it was is left alone, and is no failure.
+bool WriteAssociations(HWND dialog);
 void WriteShellRegistration(HWND dialog);
 void CreateLinks(HWND dialog);
 // The entry in the list of installed programs, under the selected root.
