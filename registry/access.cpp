@@ -184,15 +184,17 @@ DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void*
 
 bool DeleteRegKey(const char* key)
 {
-    return RegDeleteKeyA(GetRegistryRoot(), key) == ERROR_SUCCESS;
+    LONG status = RegDeleteKeyA(GetRegistryRoot(), key);
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 bool DeleteRegValue(const char* key, const char* name)
 {
     HKEY opened;
-    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_WRITE, &opened) != ERROR_SUCCESS)
-        return false;
-    bool deleted = RegDeleteValueA(opened, name) == ERROR_SUCCESS;
-    RegCloseKey(opened);        // a key of its own: closed even while one is held
-    return deleted;
+    LONG status = RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_WRITE, &opened);
+    if (status == ERROR_SUCCESS) {
+        status = RegDeleteValueA(opened, name);
+        RegCloseKey(opened);    // a key of its own: closed even while one is held
+    }
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }

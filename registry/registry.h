@@ -26,6 +26,7 @@ DWORD GetRegDword(const char* key, const char* name, DWORD defaultValue);
 DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void* defaultBytes,
                     DWORD capacity);
 
+// Deletions are done when what they name is gone, also when it never was.
 bool DeleteRegKey(const char* key);        // this key only: false if it has subkeys on NT
 bool DeleteRegValue(const char* key, const char* name);
 
@@ -38,7 +39,8 @@ void CloseRegKey(HKEY key);
 
 // Whole trees. Child paths that would not fit are skipped, never cut.
 bool RemoveRegTree(const char* key);       // one call on the Windows 95 family
-bool DeleteRegTree(const char* key);       // repeated passes until one deletes nothing
+// Repeated passes until one deletes nothing; true when the key is gone.
+bool DeleteRegTree(const char* key);
 bool DeleteRegTreePass(const char* key);   // true when the key itself went
 DWORD DeleteRegTreePasses();               // passes made by the last DeleteRegTree
 // True when the whole source tree was copied over the emptied destination.
@@ -46,8 +48,10 @@ bool CopyRegTree(const char* source, const char* destination);
 bool CopyRegTreeBetween(HKEY sourceRoot, const char* source, HKEY destinationRoot,
                         const char* destination);
 // pattern holds one integer conversion, e.g. "Software\\Lumbex\\History\\%d".
+// Both true only when the whole run moved.
 bool ShiftRegKeysDown(const char* pattern, int first);
 bool ShiftRegKeysUp(const char* pattern, int low, int high);
+// Also a key that may not be looked into.
 bool RegKeyExists(const char* key);
 bool EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity);
 

@@ -8,6 +8,17 @@
 static DWORD DeletedKeys;
 static DWORD Passes;
 
+// The status of opening the key just to look: ERROR_FILE_NOT_FOUND when
+// there is none.
+static LONG KeyStatus(HKEY root, const char* key)
+{
+    HKEY opened;
+    LONG status = RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(opened);
+    return status;
+}
+
 bool DeleteRegTreePass(const char* key)
 {
     HKEY root = GetRegistryRoot();
@@ -36,14 +47,14 @@ bool DeleteRegTreePass(const char* key)
 
 bool DeleteRegTree(const char* key)
 {
-    bool deleted;
     Passes = 0;
     do {
         DeletedKeys = 0;
-        deleted = DeleteRegTreePass(key);
+        DeleteRegTreePass(key);
         Passes++;
     } while (DeletedKeys != 0);
-    return deleted;
+    // The last pass deleted nothing, whether the key went before or stayed.
+    return KeyStatus(GetRegistryRoot(), key) == ERROR_FILE_NOT_FOUND;
 }
 
 DWORD DeleteRegTreePasses()
@@ -104,9 +115,9 @@ static bool CopyValues(HKEY from, HKEY to)
                                     &dataLength);
         if (status == ERROR_NO_MORE_ITEMS)
             return true;
-        if (status != ERROR_SUCCESS)
-            return false;       // a name or data that does not fit: incomplete
-        RegSetValueExA(to, name, 0, type, data, dataLength);
+        if (status != ERROR_SUCCESS ||      // a name or data that does not fit
+            RegSetValueExA(to, name, 0, type, data, dataLength) != ERROR_SUCCESS)
+            return false;
     }
 }
 
@@ -120,21 +131,14 @@ static bool CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
         return false;
     HKEY savedRoot = GetRegistryRoot();
     SetRegistryRoot(destinationRoot);
-    DeleteRegTree(destination);
-    SetRegistryRoot(savedRoot);
     // Whatever resisted the deletion would end up mixed into the copy.
-    HKEY left;
-    LONG status = RegOpenKeyExA(destinationRoot, destination, 0, KEY_QUERY_VALUE, &left);
-    if (status == ERROR_SUCCESS)
-        RegCloseKey(left);
-    if (status != ERROR_FILE_NOT_FOUND) {
-        RegCloseKey(from);
-        return false;
-    }
+    bool emptied = DeleteRegTree(destination);
+    SetRegistryRoot(savedRoot);
     HKEY to;
     DWORD disposition;
-    if (RegCreateKeyExA(destinationRoot, destination, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                        NULL, &to, &disposition) != ERROR_SUCCESS) {
+    if (!emptied || RegCreateKeyExA(destinationRoot, destination, 0, NULL,
+                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL, &to,
+                                    &disposition) != ERROR_SUCCESS) {
         RegCloseKey(from);
         return false;
     }
@@ -146,7 +150,7 @@ static bool CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
     for (DWORD index = 0;; index++) {
         DWORD length = sizeof name;
         FILETIME written;
-        status = RegEnumKeyExA(from, index, name, &length, NULL, NULL, NULL, &written);
+        LONG status = RegEnumKeyExA(from, index, name, &length, NULL, NULL, NULL, &written);
         if (status == ERROR_NO_MORE_ITEMS)
             break;
         if (status != ERROR_SUCCESS ||
@@ -201,13 +205,22 @@ bool ShiftRegKeysDown(const char* pattern, int first)
     // No number follows the largest one: the run ends there.
     if (first == INT_MAX || !NumberedKey(destination, pattern, n))
         return false;
+    bool moved = true;
     while (n < INT_MAX) {
         n++;
-        if (!NumberedKey(source, pattern, n) || !CopyRegTree(source, destination))
+        if (!NumberedKey(source, pattern, n)) {
+            moved = false;
             break;
+        }
+        // The run ends at the first number without a key; any other
+        // failure leaves the rest of it unmoved.
+        if (!CopyRegTree(source, destination)) {
+            moved = KeyStatus(GetRegistryRoot(), source) == ERROR_FILE_NOT_FOUND;
+            break;
+        }
         TextCopy(destination, sizeof destination, source);
     }
-    return DeleteRegTree(destination);
+    return DeleteRegTree(destination) && moved;
 }
 
 bool ShiftRegKeysUp(const char* pattern, int low, int high)
@@ -228,11 +241,8 @@ bool ShiftRegKeysUp(const char* pattern, int low, int high)
 
 bool RegKeyExists(const char* key)
 {
-    HKEY opened;
-    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(opened);
-    return true;
+    LONG status = KeyStatus(GetRegistryRoot(), key);
+    return status == ERROR_SUCCESS || status == ERROR_ACCESS_DENIED;
 }
 
 bool EnumRegSubkey(const char* key, DWORD index, char* output, DWORD capacity)

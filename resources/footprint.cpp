@@ -32,6 +32,26 @@ bool ExtensionSettingsKey(char* key, size_t cap, const char* extension)
     return TextFormat(key, cap, "%s\\%s", SettingsKey, extension);
 }
 
+HKEY SavedRecordRoot(const char* extension)
+{
+    char key[80];
+    if (!ExtensionSettingsKey(key, sizeof key, extension))
+        return NULL;
+    const HKEY roots[2] = {RootKey(SavedTypesRoot), HKEY_CURRENT_USER};
+    for (HKEY root : roots) {
+        HKEY opened;
+        LONG status = RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened);
+        if (status == ERROR_SUCCESS) {
+            status = RegQueryValueExA(opened, "Type", NULL, NULL, NULL, NULL);
+            RegCloseKey(opened);
+        }
+        // A record that cannot be looked at may well be there.
+        if (status != ERROR_FILE_NOT_FOUND)
+            return root;
+    }
+    return NULL;
+}
+
 const ArchiveType ArchiveTypeTable[ArchiveTypeCount] = {
     {".kez", IDC_KEZ, "Lumbex", "application/x-kez-compressed"},
     {".zip", IDC_ZIP, "Lumbex.ZIP", "application/x-compressed"},
@@ -100,6 +120,8 @@ const RemovedItem RemovedItems[RemovedItemCount] = {
     {LocalMachine, WINDOWS_KEY "App Paths\\Lumbex95.exe", NULL, DeleteKeyOnly},
     {LocalMachine, AppPathKey, NULL, DeleteKeyOnly},
     {LocalMachine, ApprovedKey, SHELL_EXTENSION_CLSID, DeleteOneValue},
+    {SavedTypesRoot, SettingsKey, NULL, DeleteWhenEmpty},     // kept by a record not given back
+    {SavedTypesRoot, ProductKey, NULL, DeleteWhenEmpty},
     {CurrentUser, ProductKey, NULL, DeleteWholeTree},
 };
 

@@ -15,10 +15,21 @@ enum FootprintRoot { ClassesRoot, LocalMachine, CurrentUser };
 HKEY RootKey(FootprintRoot root);
 
 // HKEY_CURRENT_USER: the product's key, and below it the settings: the
-// stored choices, and per extension the type it had before.
+// stored choices, per extension among them.
 extern const char ProductKey[];
 extern const char SettingsKey[];
 bool ExtensionSettingsKey(char* key, size_t cap, const char* extension);
+
+// What an extension meant before setup took it over ("Type", "Content",
+// a "ShellNew" kept aside), in the extension's settings key under this
+// root: the scope of the associations it gives back, so that whichever
+// account uninstalls finds it. Every account may read it there, only
+// administrators write it. Earlier versions kept it under
+// HKEY_CURRENT_USER, where uninstall still looks.
+const FootprintRoot SavedTypesRoot = LocalMachine;
+// The root whose record for the extension holds a "Type": the own one
+// first, then the earlier one; NULL when neither certainly holds one.
+HKEY SavedRecordRoot(const char* extension);
 
 // HKEY_LOCAL_MACHINE
 extern const char UninstallEntryKey[];
@@ -76,14 +87,14 @@ extern const StoredChoice StoredChoices[StoredChoiceCount];
 // What uninstall removes by name besides the file types and the shell
 // extension, in this order. Some keys are removed that no setup of this
 // version writes (an older version's).
-enum Removal { DeleteKeyOnly, DeleteWholeTree, DeleteOneValue };
+enum Removal { DeleteKeyOnly, DeleteWholeTree, DeleteOneValue, DeleteWhenEmpty };
 struct RemovedItem {
     FootprintRoot root;
     const char* key;
     const char* value;          // DeleteOneValue only
     Removal removal;
 };
-const int RemovedItemCount = 5;
+const int RemovedItemCount = 7;
 extern const RemovedItem RemovedItems[RemovedItemCount];
 
 // The type's New-menu template, the bytes that setup writes as "Data"

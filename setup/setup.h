@@ -22,8 +22,10 @@ void KeepHiddenWhenSilent(LPARAM windowPosition);
 void StoreChoices(HWND dialog, int firstBox, int lastBox);
 
 // The actions read the check boxes of the still-open options dialog. The
-// first two return false when a write failed: the file types, or the entry
-// in the list of installed programs (written under the selected root).
+// first two return false when a write failed: the file types (one whose
+// previous type could not be given back as it was is left alone, and is no
+// failure), or the entry in the list of installed programs (written under
+// the selected root).
 bool WriteAssociations(HWND dialog);
 bool WriteShellRegistration(HWND dialog);
 void CreateLinks(HWND dialog);

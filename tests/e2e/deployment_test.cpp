@@ -146,6 +146,26 @@ TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
     ExpectAllGone();
 }
 
+// Set up by one account (a deployment tool's), removed by another, which has
+// none of the first one's settings: ".zip" still gets back the type and
+// content type it had, and nothing of the record is left.
+TEST_F(Deployment, AnotherAccountsUninstallGivesTheFileTypesBack)
+{
+    SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
+    SetText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/zip");
+    SetUpSilently();
+    ASSERT_EQ("Lumbex.ZIP", RegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    DeleteTree(HKEY_CURRENT_USER, ProductKey);
+    Names windows;
+    RunResult run = RunUnattended("\"" + Tool() + "\" /uninstall /s", &windows);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(Names({"[.zip]", SzLine("@", "WinZipper"), SzLine("Content Type", "application/zip")}),
+              RegistryLines(HKEY_CLASSES_ROOT, ".zip"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, ProductKey));
+    ExpectAllGone();
+}
+
 // Exit codes of Windows Installer: 1602 for No, 1603 when nothing could be
 // done; in both cases nothing changed, and the silent run shows nothing.
 TEST_F(Deployment, TheUninstallSwitchTellsHowItWent)

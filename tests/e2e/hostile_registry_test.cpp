@@ -140,6 +140,7 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
             PlaceFile(folder, product);
     Names outside = OutsideState(folders);
     HKEY user = HKEY_CURRENT_USER;
+    HKEY machine = HKEY_LOCAL_MACHINE;     // where the previous types are kept
     HKEY classes = HKEY_CLASSES_ROOT;
     Names before;
 
@@ -175,12 +176,13 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     for (const char* extension : Extensions)
         EXPECT_EQ(DwordLine("Associated", 1), RegistryLine(user, Setting(extension), "Associated"))
             << extension;
-    EXPECT_EQ(SzLine("Type", std::string(511, 'C')), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(SzLine("Type", std::string(511, 'C')),
+              RegistryLine(machine, Setting(".cab"), "Type"));
     EXPECT_EQ(SzLine("Content", "application/x-old.cab"),
-              RegistryLine(user, Setting(".cab"), "Content"));
-    EXPECT_EQ(SzLine("Type", "LzhOld"), RegistryLine(user, Setting(".lzh"), "Type"));
+              RegistryLine(machine, Setting(".cab"), "Content"));
+    EXPECT_EQ(SzLine("Type", "LzhOld"), RegistryLine(machine, Setting(".lzh"), "Type"));
     for (const char* extension : {".kez", ".zip", ".arj"})
-        EXPECT_EQ("<missing>", RegistryLine(user, Setting(extension), "Type")) << extension;
+        EXPECT_EQ("<missing>", RegistryLine(machine, Setting(extension), "Type")) << extension;
     EXPECT_EQ(DwordLine("Desktop", 0), RegistryLine(user, Setting("Links"), "Desktop"));
     EXPECT_EQ(DwordLine("StartMenu", 0), RegistryLine(user, Setting("Links"), "StartMenu"));
     EXPECT_EQ(DwordLine("Programs", 0), RegistryLine(user, Setting("Links"), "Programs"));
@@ -221,10 +223,10 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     EXPECT_EQ(Associated(".cab"), RegistryLines(classes, ".cab"));
     EXPECT_EQ(SzLine("@", "Lumbex.ZIP"), RegistryLine(classes, ".zip", ""));
     EXPECT_EQ(zipEntry, DumpTree(classes, ".zip\\ShellNew"));
-    EXPECT_EQ(SzLine("Type", "Old.zip"), RegistryLine(user, Setting(".zip"), "Type"));
-    EXPECT_EQ(SzLine("Type", "Old.cab"), RegistryLine(user, Setting(".cab"), "Type"));
+    EXPECT_EQ(SzLine("Type", "Old.zip"), RegistryLine(machine, Setting(".zip"), "Type"));
+    EXPECT_EQ(SzLine("Type", "Old.cab"), RegistryLine(machine, Setting(".cab"), "Type"));
     EXPECT_EQ(SzLine("Content", std::string(511, 'c')),
-              RegistryLine(user, Setting(".cab"), "Content"));
+              RegistryLine(machine, Setting(".cab"), "Content"));
 
     ASSERT_TRUE(PlaceTool(builds[1], folders[1]));
     Uninstall(folders[1], scripts[1], "after odd content types (" + builds[1].name + ")");
@@ -235,10 +237,11 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
     ExpectScriptsEndCleanly(scripts, folders, outside);
 }
 
-// Saved file types of every shape: only a saved text (as setup writes it)
-// that fits is given back; anything else counts as nothing saved, so the
-// archiver's own values go. An extension's own value is recognised only
-// when it can be read whole.
+// Saved file types of every shape, as earlier versions kept them: only
+// saved texts (as setup writes them) that fit are given back; a record that
+// holds anything else cannot be given back as it was, so its extension
+// stays as it is and the record stays with the product's settings. An
+// extension's own value is recognised only when it can be read whole.
 TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
@@ -277,18 +280,17 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     SetText(user, Settings + "\\" + std::string(220, 'k'), "Other", "value");
     ASSERT_TRUE(KeyExists(classes, "Lumbex\\shell\\" + std::string(220, 'v') + "\\command"));
     ASSERT_TRUE(KeyExists(user, Settings + "\\" + std::string(220, 'k')));
-    std::string lzh = DumpTree(classes, ".lzh");
+    Names before = ExtensionTrees();
 
     Uninstall(folders[0], scripts[0], "saved types (shipped)");
 
-    EXPECT_FALSE(KeyExists(classes, ".kez")) << DumpTree(classes, ".kez");
-    EXPECT_EQ(Names({"[.zip]", SzLine("Content Type", "application/zip")}),
-              RegistryLines(classes, ".zip"));
-    EXPECT_FALSE(KeyExists(classes, ".cab"));
-    EXPECT_EQ(Names({"[.arj]", SzLine("@", std::string(511, 'T'))}),
-              RegistryLines(classes, ".arj"));
-    EXPECT_EQ(lzh, DumpTree(classes, ".lzh"));
-    EXPECT_EQ(Names(), PresentArchiverRegistry());
+    EXPECT_EQ(before, ExtensionTrees());
+    const Names settingsKept = {"HKCU\\" + std::string(ProductKey)};
+    EXPECT_EQ(settingsKept, PresentArchiverRegistry());
+    for (const char* extension : {".kez", ".zip", ".cab", ".arj"})
+        EXPECT_TRUE(ValueExists(user, Setting(extension), "Type")) << extension;
+    EXPECT_TRUE(KeyExists(user, Settings + "\\" + std::string(220, 'k')));
+    DeleteTree(user, ProductKey);
 
     PlaceSetupRegistry(folders[1]);
     for (const char* extension : Extensions)
@@ -302,6 +304,7 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     SetRaw(user, Setting(".arj"), "Type", REG_MULTI_SZ, std::string("ArjOld\0Second\0\0", 15));
     SetRaw(user, Setting(".lzh"), "Type", REG_EXPAND_SZ, Sz("%SystemRoot%\\lzh"));
     std::string cab = DumpTree(classes, ".cab");
+    Names odd = {DumpTree(classes, ".arj"), DumpTree(classes, ".lzh")};
 
     Uninstall(folders[1], scripts[1], "saved types (checked)");
 
@@ -312,9 +315,10 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
                      SzLine("Content Type", std::string(599, 'z'))}),
               RegistryLines(classes, ".zip"));
     EXPECT_EQ(cab, DumpTree(classes, ".cab"));
-    EXPECT_FALSE(KeyExists(classes, ".arj")) << DumpTree(classes, ".arj");
-    EXPECT_FALSE(KeyExists(classes, ".lzh")) << DumpTree(classes, ".lzh");
-    EXPECT_EQ(Names(), PresentArchiverRegistry());
+    EXPECT_EQ(odd, Names({DumpTree(classes, ".arj"), DumpTree(classes, ".lzh")}));
+    EXPECT_EQ(settingsKept, PresentArchiverRegistry());
+    EXPECT_FALSE(ValueExists(user, Setting(".kez"), "Type"));     // given back: gone
+    EXPECT_TRUE(ValueExists(user, Setting(".arj"), "Type"));
 
     ExpectScriptsEndCleanly(scripts, folders, outside);
 }

@@ -43,9 +43,8 @@ struct Choices {
 };
 const Choices Defaults = {{true, true, true, true, true}, false, false, true, true, false, true};
 
-// HKEY_CURRENT_USER "Software\Lumbex"; saved[i] is the previous type and
-// content type of extension i, or none when the run saved nothing for it.
-std::vector<std::string> ExpectedSettings(const Choices& c, const Saved& saved)
+// HKEY_CURRENT_USER "Software\Lumbex": the stored choices.
+std::vector<std::string> ExpectedSettings(const Choices& c)
 {
     std::vector<std::string> lines = {Key("Software\\Lumbex"), Key("Software\\Lumbex\\Setup"),
                                       DwordLine("CascadedMenu", c.cascaded),
@@ -55,12 +54,24 @@ std::vector<std::string> ExpectedSettings(const Choices& c, const Saved& saved)
     for (int row : {3, 2, 0, 4, 1}) {
         Append(&lines, {Key(std::string("Software\\Lumbex\\Setup\\") + Extensions[row]),
                         DwordLine("Associated", c.types[row])});
-        if (c.types[row])
-            Append(&lines,
-                   {SzLine("Content", saved[row].second), SzLine("Type", saved[row].first)});
     }
     Append(&lines, {Key("Software\\Lumbex\\Setup\\Links"), DwordLine("Desktop", c.desktop),
                     DwordLine("Programs", c.programs), DwordLine("StartMenu", c.startMenu)});
+    return lines;
+}
+
+// HKEY_LOCAL_MACHINE "Software\Lumbex": the previous types, where every
+// account's uninstall finds them; saved[i] is the previous type and content
+// type of extension i.
+std::vector<std::string> ExpectedRecords(const Choices& c, const Saved& saved)
+{
+    std::vector<std::string> lines;
+    for (int row : {3, 2, 0, 4, 1})
+        if (c.types[row])
+            Append(&lines, {Key(std::string("Software\\Lumbex\\Setup\\") + Extensions[row]),
+                            SzLine("Content", saved[row].second), SzLine("Type", saved[row].first)});
+    if (!lines.empty())
+        lines.insert(lines.begin(), {Key("Software\\Lumbex"), Key("Software\\Lumbex\\Setup")});
     return lines;
 }
 
@@ -216,7 +227,8 @@ protected:
     void ExpectRegistry(const Choices& c, const Saved& saved,
                         const std::string& folder, const std::string& tool)
     {
-        EXPECT_EQ(ExpectedSettings(c, saved), RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"));
+        EXPECT_EQ(ExpectedSettings(c), RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"));
+        EXPECT_EQ(ExpectedRecords(c, saved), RegistryLines(HKEY_LOCAL_MACHINE, "Software\\Lumbex"));
         for (int row = 0; row < 5; row++)
             if (c.types[row])
                 EXPECT_EQ(ExpectedExtension(row, c.shellExt),

@@ -137,11 +137,22 @@ TEST_F(Access, DeletionsRemoveOneKeyOrOneValue)
     WriteRegString(parent.c_str(), "V", "y");
     EXPECT_FALSE(DeleteRegKey(parent.c_str()));       // NT refuses a key with subkeys
     EXPECT_TRUE(DeleteRegKey(child.c_str()));
-    EXPECT_FALSE(DeleteRegKey(child.c_str()));
-    DeleteRegValue(parent.c_str(), "V");
+    EXPECT_TRUE(DeleteRegKey(child.c_str()));         // gone already: done as well
+    EXPECT_TRUE(DeleteRegValue(parent.c_str(), "V"));
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, parent, "V"));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, parent));
-    DeleteRegValue(parent.c_str(), "Missing");
+    EXPECT_TRUE(DeleteRegValue(parent.c_str(), "Missing"));
+    EXPECT_TRUE(DeleteRegValue(Key("Missing").c_str(), "V"));
+
+    // Where the key may not be changed, nothing is done; it still exists.
+    WriteRegString(parent.c_str(), "V", "y");
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, parent, KEY_SET_VALUE | KEY_QUERY_VALUE));
+    bool deleted = DeleteRegValue(parent.c_str(), "V");
+    bool exists = RegKeyExists(parent.c_str());
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, parent, 0));
+    EXPECT_FALSE(deleted);
+    EXPECT_TRUE(exists);
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, parent, "V"));
     EXPECT_TRUE(DeleteRegKey(parent.c_str()));
 }
 

@@ -16,17 +16,26 @@
 namespace {
 
 const std::string Settings = std::string(SettingsKey) + "\\";
+// Where setup keeps the previous types, for every account to find.
+const HKEY Saved = HKEY_LOCAL_MACHINE;
 const char* AllTypes[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
 class Associations : public ArchiverTest {
 protected:
     Associations() : ArchiverTest("assoc") {}
-    static bool Run(HWND dialog) { return RunAction(WriteAssociations, dialog); }
+    static bool Written;
+    static bool Run(HWND dialog)
+    {
+        Written = RunAction(WriteAssociations, dialog);
+        return Written;
+    }
     static std::string Class(const std::string& key, const std::string& name = "")
     {
         return RegText(HKEY_CLASSES_ROOT, key, name);
     }
 };
+
+bool Associations::Written;
 
 TEST_F(Associations, AFirstRunWithTheDefaultsWritesEveryTypeAndItsHistory)
 {
@@ -35,8 +44,8 @@ TEST_F(Associations, AFirstRunWithTheDefaultsWritesEveryTypeAndItsHistory)
         std::string settings = Settings + ext;
         EXPECT_EQ((DWORD)REG_DWORD, RegType(HKEY_CURRENT_USER, settings, "Associated")) << ext;
         EXPECT_EQ(std::string("\x01\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, settings, "Associated"));
-        EXPECT_EQ(Sz(""), RegRaw(HKEY_CURRENT_USER, settings, "Type")) << ext;
-        EXPECT_EQ(Sz(""), RegRaw(HKEY_CURRENT_USER, settings, "Content")) << ext;
+        EXPECT_EQ(Sz(""), RegRaw(Saved, settings, "Type")) << ext;
+        EXPECT_EQ(Sz(""), RegRaw(Saved, settings, "Content")) << ext;
         EXPECT_EQ((DWORD)REG_SZ, RegType(HKEY_CLASSES_ROOT, ext, "")) << ext;
     }
     EXPECT_EQ("Lumbex", Class(".kez"));
@@ -88,7 +97,7 @@ TEST_F(Associations, RepeatedRunsNeverLoseTheSavedPreviousTypes)
     Run(OpenOptionsDialog({5102, 5103, 5109}));     // a second run with other choices
     Run(OpenOptionsDialogWithDefaults());
 
-    struct Saved {
+    struct Previous {
         const char* ext;
         const char* type;
         const char* content;
@@ -99,24 +108,24 @@ TEST_F(Associations, RepeatedRunsNeverLoseTheSavedPreviousTypes)
         {".arj", "ArjFile", ""},
         {".lzh", "", ""},
     };
-    for (const Saved& s : expected) {
+    for (const Previous& s : expected) {
         std::string settings = Settings + s.ext;
-        EXPECT_EQ(s.type, RegText(HKEY_CURRENT_USER, settings, "Type")) << s.ext;
-        EXPECT_EQ(s.content, RegText(HKEY_CURRENT_USER, settings, "Content")) << s.ext;
+        EXPECT_EQ(s.type, RegText(Saved, settings, "Type")) << s.ext;
+        EXPECT_EQ(s.content, RegText(Saved, settings, "Content")) << s.ext;
     }
 }
 
 TEST_F(Associations, AnOwnTypeInAnyLetterCaseIsNotSavedAsThePreviousOne)
 {
-    SetRaw(HKEY_CURRENT_USER, Settings + ".arj", "Type", REG_SZ, Sz("Earlier"));
+    SetRaw(Saved, Settings + ".arj", "Type", REG_SZ, Sz("Earlier"));
     SetRaw(HKEY_CLASSES_ROOT, ".arj", "", REG_SZ, Sz("LUMBEX"));
-    SetRaw(HKEY_CURRENT_USER, Settings + ".lzh", "Type", REG_SZ, Sz("Older"));
+    SetRaw(Saved, Settings + ".lzh", "Type", REG_SZ, Sz("Older"));
     SetRaw(HKEY_CLASSES_ROOT, ".lzh", "", REG_SZ, Sz("lumbex.zip"));
     SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("Lumbex.ZIPPED"));
     Run(OpenOptionsDialog({5103, 5104, 5105}));
-    EXPECT_EQ("Earlier", RegText(HKEY_CURRENT_USER, Settings + ".arj", "Type"));
-    EXPECT_EQ("Older", RegText(HKEY_CURRENT_USER, Settings + ".lzh", "Type"));
-    EXPECT_EQ("Lumbex.ZIPPED", RegText(HKEY_CURRENT_USER, Settings + ".cab", "Type"));
+    EXPECT_EQ("Earlier", RegText(Saved, Settings + ".arj", "Type"));
+    EXPECT_EQ("Older", RegText(Saved, Settings + ".lzh", "Type"));
+    EXPECT_EQ("Lumbex.ZIPPED", RegText(Saved, Settings + ".cab", "Type"));
     EXPECT_EQ("Lumbex", Class(".arj"));
 }
 
@@ -135,13 +144,42 @@ TEST_F(Associations, ATypeThatCouldNotBeGivenBackIsNotTakenOver)
     EXPECT_TRUE(Run(OpenOptionsDialogWithDefaults()));
     ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".kez", 0));
     EXPECT_EQ("KezTool", Class(".kez"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".kez", "Type"));
+    EXPECT_FALSE(ValueExists(Saved, Settings + ".kez", "Type"));
     EXPECT_EQ(zip, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
     EXPECT_EQ(cab, DumpTree(HKEY_CLASSES_ROOT, ".cab"));
     EXPECT_EQ(arj, DumpTree(HKEY_CLASSES_ROOT, ".arj"));
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".zip", "Type"));
+    EXPECT_FALSE(ValueExists(Saved, Settings + ".zip", "Type"));
     EXPECT_EQ("Lumbex", Class(".lzh"));
-    EXPECT_EQ(std::string(511, 'l'), RegText(HKEY_CURRENT_USER, Settings + ".lzh", "Type"));
+    EXPECT_EQ(std::string(511, 'l'), RegText(Saved, Settings + ".lzh", "Type"));
+}
+
+TEST_F(Associations, ATypeWhosePreviousOneCouldNotBeSavedIsNotTakenOver)
+{
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+    SetRaw(HKEY_CLASSES_ROOT, ".zip", "Content Type", REG_SZ, Sz("application/zip"));
+    SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("CabTool"));
+    std::string zip = DumpTree(HKEY_CLASSES_ROOT, ".zip");
+    SetRaw(Saved, Settings + ".zip", "Other", REG_SZ, Sz("x"));
+    ASSERT_TRUE(DenyKeyAccess(Saved, Settings + ".zip", KEY_SET_VALUE));
+    Run(OpenOptionsDialogWithDefaults());
+    ASSERT_TRUE(DenyKeyAccess(Saved, Settings + ".zip", 0));
+    EXPECT_FALSE(Written);
+    EXPECT_EQ(zip, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
+    EXPECT_FALSE(ValueExists(Saved, Settings + ".zip", "Type"));
+    // The others are taken over, each with its own record.
+    EXPECT_EQ("Lumbex", Class(".cab"));
+    EXPECT_EQ("CabTool", RegText(Saved, Settings + ".cab", "Type"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".cab", "Type"));
+
+    // A second run by another account, who has no settings of its own,
+    // keeps the first program's type.
+    DeleteTree(HKEY_CURRENT_USER, ProductKey);
+    Run(OpenOptionsDialogWithDefaults());
+    EXPECT_TRUE(Written);
+    EXPECT_EQ("Lumbex.ZIP", Class(".zip"));
+    EXPECT_EQ("WinZipper", RegText(Saved, Settings + ".zip", "Type"));
+    EXPECT_EQ("application/zip", RegText(Saved, Settings + ".zip", "Content"));
+    EXPECT_EQ("CabTool", RegText(Saved, Settings + ".cab", "Type"));
 }
 
 // A file type that could not be written is reported; the others are
@@ -171,8 +209,8 @@ TEST_F(Associations, NoBoxTickedStoresTheChoicesAndTheProgIdsOnly)
     for (const char* ext : AllTypes) {
         std::string settings = Settings + ext;
         EXPECT_EQ(std::string(4, '\0'), RegRaw(HKEY_CURRENT_USER, settings, "Associated"));
-        EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, settings, "Type")) << ext;
-        EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, settings, "Content")) << ext;
+        EXPECT_FALSE(ValueExists(Saved, settings, "Type")) << ext;
+        EXPECT_FALSE(ValueExists(Saved, settings, "Content")) << ext;
     }
     EXPECT_EQ(zipBefore, DumpTree(HKEY_CLASSES_ROOT, ".zip"));
     for (const std::string& ext : ArchiverExtensions())

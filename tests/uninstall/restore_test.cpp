@@ -20,7 +20,10 @@ const std::string Clsid = SHELL_EXTENSION_CLSID;
 class Restore : public ArchiverTest {
 protected:
     Restore() : ArchiverTest("restore") {}
-    static void Setup(HWND dialog) { RunAction(WriteAssociations, dialog); }
+    static void Setup(HWND dialog)
+    {
+        RunAction([](HWND d) { EXPECT_TRUE(WriteAssociations(d)); }, dialog);
+    }
     static void Uninstall()
     {
         RestoreAssociations();
@@ -131,7 +134,7 @@ TEST_F(Restore, ANewMenuEntryTooBigToKeepAsideIsNeitherReplacedNorBroughtBackInP
         Setup(shellIntegration ? OpenOptionsDialog({5102, 5109}) : OpenOptionsDialog({5102}));
         EXPECT_EQ("Lumbex.ZIP", Class(".zip")) << shellIntegration;
         EXPECT_EQ(big, DumpTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << shellIntegration;
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::string(SettingsKey) + "\\.zip\\ShellNew"))
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(SettingsKey) + "\\.zip\\ShellNew"))
             << shellIntegration;
         Uninstall();
         EXPECT_EQ(before, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << shellIntegration;
@@ -193,6 +196,8 @@ TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
     EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ".lzh", ""));
 }
 
+// Records as earlier versions kept them, under HKEY_CURRENT_USER: one that
+// cannot be given back as it was leaves the extension as it is, and stays.
 TEST_F(Restore, OnlySavedTextsAreGivenBack)
 {
     for (const char* ext : {".kez", ".zip", ".cab", ".arj", ".lzh"})
@@ -205,9 +210,85 @@ TEST_F(Restore, OnlySavedTextsAreGivenBack)
     SetRaw(HKEY_CURRENT_USER, saved + ".arj", "Type", REG_SZ, "ArjTool");     // no terminator
     SetRaw(HKEY_CURRENT_USER, saved + ".lzh", "Type", REG_SZ, Sz(std::string(512, 'L')));
     Uninstall();
-    for (const char* ext : {".kez", ".zip", ".cab", ".lzh"})
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ext)) << DumpTree(HKEY_CLASSES_ROOT, ext);
+    for (const char* ext : {".kez", ".zip", ".cab", ".lzh"}) {
+        EXPECT_EQ("[" + std::string(ext) + "]\n  @ = REG_SZ \"Lumbex\"\n",
+                  DumpTree(HKEY_CLASSES_ROOT, ext));
+        EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, saved + ext, "Type")) << ext;
+    }
     EXPECT_EQ("[.arj]\n  @ = REG_SZ \"ArjTool\"\n", DumpTree(HKEY_CLASSES_ROOT, ".arj"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, saved + ".arj", "Type"));
+}
+
+// Setup keeps the record machine-wide; one kept by an earlier version for
+// the account that uninstalls serves where there is none. Nothing saved
+// leaves the extension as it is; saved as empty, it had no type.
+TEST_F(Restore, TheRecordIsFoundMachineWideOrWhereEarlierVersionsKeptIt)
+{
+    const std::string record = std::string(SettingsKey) + "\\.zip";
+    const HKEY machine = HKEY_LOCAL_MACHINE;
+    const HKEY user = HKEY_CURRENT_USER;
+    const std::string own = "[.zip]\n  @ = REG_SZ \"Lumbex.ZIP\"\n"
+                            "  Content Type = REG_SZ \"application/x-compressed\"\n";
+    struct Row {
+        const char* name;
+        const char* machineType;    // NULL: no record there
+        const char* userType;
+        std::string after;
+    } rows[] = {
+        {"machine-wide", "Zipper", NULL,
+         "[.zip]\n  @ = REG_SZ \"Zipper\"\n  Content Type = REG_SZ \"application/zip\"\n"},
+        {"an earlier version's", NULL, "OldZipper",
+         "[.zip]\n  @ = REG_SZ \"OldZipper\"\n  Content Type = REG_SZ \"application/zip\"\n"},
+        {"both", "Zipper", "OldZipper",
+         "[.zip]\n  @ = REG_SZ \"Zipper\"\n  Content Type = REG_SZ \"application/zip\"\n"},
+        {"saved as empty", "", NULL, ""},
+        {"nothing saved", NULL, NULL, own},
+    };
+    for (const Row& row : rows) {
+        ResetArchiverRegistry();
+        Setup(OpenOptionsDialog({5102}));
+        DeleteTree(machine, ProductKey);
+        DeleteTree(user, ProductKey);
+        if (row.machineType) {
+            SetText(machine, record, "Type", row.machineType);
+            SetText(machine, record, "Content", row.machineType[0] ? "application/zip" : "");
+        }
+        if (row.userType) {
+            SetText(user, record, "Type", row.userType);
+            SetText(user, record, "Content", "application/zip");
+        }
+        ASSERT_EQ(own, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << row.name;
+        Uninstall();
+        EXPECT_EQ(row.after, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << row.name;
+        EXPECT_EQ(std::vector<std::string>(), PresentArchiverRegistry()) << row.name;
+    }
+}
+
+// A record goes only once what it holds is back in place.
+TEST_F(Restore, ARecordStaysUntilItIsGivenBack)
+{
+    const std::string record = std::string(SettingsKey) + "\\.zip";
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        ResetArchiverRegistry();
+        SetRaw(HKEY_CLASSES_ROOT, ".zip", "", REG_SZ, Sz("WinZipper"));
+        Setup(OpenOptionsDialog({5102, 5109}));
+        if (root == HKEY_CURRENT_USER) {    // as an earlier version kept it
+            SetText(root, record, "Type", "WinZipper");
+            SetText(root, record, "Content", "");
+            DeleteTree(HKEY_LOCAL_MACHINE, ProductKey);
+        }
+        std::string kept = DumpTree(root, record);
+        ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".zip", KEY_SET_VALUE));
+        Uninstall();
+        ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".zip", 0));
+        EXPECT_EQ("Lumbex.ZIP", Class(".zip"));
+        EXPECT_EQ(kept, DumpTree(root, record));
+        // Once the extension can be written, a later run gives it back.
+        Uninstall();
+        EXPECT_EQ("WinZipper", Class(".zip"));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+        EXPECT_EQ(std::vector<std::string>(), PresentArchiverRegistry());
+    }
 }
 
 TEST_F(Restore, OwnTypesAreRecognisedWhateverTheirLetterCase)
