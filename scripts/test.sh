@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the tool and every test, runs the tests under wine and the native unit
-# tests, then runs each native fuzzer for a bounded time (LUMBEX_FUZZ_SECONDS, default 15).
+# tests, then runs each native fuzzer for a bounded time (LUMBEX_FUZZ_SECONDS,
+# default 15).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMBEX_BUILD:-$root/build}
