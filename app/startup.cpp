@@ -3,6 +3,7 @@
 #include "../registry/registry.h"
 #include "../resources/process.h"
 #include "../resources/path_forms.h"
+#include "../resources/resource.h"
 #include "../resources/text.h"
 #include "../setup/setup.h"
 #include "../uninstall/uninstall.h"
@@ -127,8 +128,10 @@ int DispatchCommandTail(const char* tail)
     case ModeWarning:
         ShowRemovalWarning();
         break;
-    case ModeNothing:
-        break;
+    case ModeInvalid:
+        if (!SilentMode)
+            ShowTextMessage(IDS_SETUP_TITLE, IDS_BAD_COMMAND_LINE, tail, MB_ICONERROR);
+        return ExitBadCommandLine;
     }
     return ExitDone;
 }

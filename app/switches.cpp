@@ -2,36 +2,65 @@
 
 #include "../resources/text.h"
 
+static bool IsBlank(char c)
+{
+    return c && (unsigned char)c <= ' ';
+}
+
+static bool WordIs(const char* word, const char* end, const char* name)
+{
+    return (size_t)(end - word) == TextLength(name) && TextStartsNoCase(word, name);
+}
+
+static RunMode ModeOfWord(const char* word, const char* end)
+{
+    if (WordIs(word, end, "/setup"))
+        return ModeSetup;
+    if (WordIs(word, end, "/uninstall"))
+        return ModeUninstallSwitch;
+    if (WordIs(word, end, "/wait"))
+        return ModeWait;
+    if (WordIs(word, end, "/warning"))
+        return ModeWarning;
+    return ModeInvalid;
+}
+
 CommandChoice ParseCommandTail(const char* tail)
 {
-    CommandChoice choice = {ModeNothing, false};
-    const char* first = 0;
-    const char* last = 0;
-    for (const char* p = tail; *p; p++)
-        if (*p == '/') {
-            if (!first)
-                first = p;
-            last = p;
-        }
-    if (!last) {
-        choice.mode = ModeUninstall;
+    CommandChoice choice = {ModeUninstall, false};
+    // The uninstall entries of older versions named the tool without
+    // quotation marks, so a blank in the folder leaves a tail of path parts.
+    const char* p = tail;
+    while (*p && *p != '/')
+        p++;
+    if (!*p)
         return choice;
+
+    bool valid = true;
+    bool first = true;
+    RunMode mode = ModeInvalid;
+    p = tail;
+    for (;;) {
+        while (IsBlank(*p))
+            p++;
+        if (!*p)
+            break;
+        const char* word = p++;
+        while (*p && !IsBlank(*p) && *p != '/')
+            p++;
+        // The tool never restarts the machine: "/norestart" asks for nothing.
+        bool quiet = WordIs(word, p, "/s");
+        if (quiet || WordIs(word, p, "/norestart")) {
+            choice.silent = choice.silent || quiet;
+            valid = valid && (mode == ModeSetup || mode == ModeUninstallSwitch);
+        } else if (first) {
+            mode = ModeOfWord(word, p);
+        } else {
+            valid = false;
+        }
+        first = false;
     }
-    const char* position = last;
-    // A tail that ends in exactly "/s" is silent, and its switch is then the
-    // first one of the tail.
-    if (TextEqualNoCase(last, "/s")) {
-        choice.silent = true;
-        position = first;
-    }
-    if (TextStartsNoCase(position, "/setup"))
-        choice.mode = ModeSetup;
-    else if (TextStartsNoCase(position, "/uninstall"))
-        choice.mode = ModeUninstallSwitch;
-    else if (TextStartsNoCase(position, "/wait"))
-        choice.mode = ModeWait;
-    else if (TextStartsNoCase(position, "/warning"))
-        choice.mode = ModeWarning;
+    choice.mode = valid ? mode : ModeInvalid;
     return choice;
 }
 

@@ -4,18 +4,22 @@
 
 enum RunMode {
     ModeUninstall,      // no "/" anywhere in the tail
-    ModeUninstallSwitch, // "/uninstall...": the same, with exit codes that tell how it went
-    ModeSetup,          // "/setup..."
-    ModeWait,           // "/wait..."
-    ModeWarning,        // "/warning..."
-    ModeNothing         // a switch that begins none of the above
+    ModeUninstallSwitch, // "/uninstall": the same, with exit codes that tell how it went
+    ModeSetup,          // "/setup"
+    ModeWait,           // "/wait"
+    ModeWarning,        // "/warning"
+    ModeInvalid         // any other tail: refused, nothing run
 };
 
 struct CommandChoice {
     RunMode mode;
+    // "/s" anywhere in the tail, accepted or not: nothing is shown.
     bool silent;
 };
 
+// Switches are told apart by blanks, control bytes or the next "/", in any
+// letter case. "/setup" and "/uninstall" come first and may be followed by
+// "/s" and "/norestart" in any order; "/wait" and "/warning" stand alone.
 CommandChoice ParseCommandTail(const char* tail);
 
 // The command line without the program's name and the blanks after it, as a

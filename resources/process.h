@@ -21,6 +21,7 @@ const DWORD PlatformNt = VER_PLATFORM_WIN32_NT;
 const int ExitDone = 0;
 const int ExitDeclined = 1602;  // the user answered No; nothing was changed
 const int ExitFailed = 1603;    // could not run; nothing was changed
+const int ExitBadCommandLine = 1639;    // a tail of no accepted form; nothing was run
 
 // Frees a loaded language module; texts come from the own image afterwards.
 void ReleaseLanguageModule();

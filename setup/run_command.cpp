@@ -33,8 +33,10 @@ void ShowHelp(HWND dialog, UINT command, ULONG_PTR data)
     char help[MAX_PATH];
     char install[MAX_PATH];
     char viewer[MAX_PATH];
+    // The way back with its closing backslash: "...\Lumbex " without it
+    // would be the neighbour "...\Lumbex".
     if (!InstallFilePath(help, sizeof help, "lumbex.hlp") ||
-        !GetInstallFolder(install, sizeof install))
+        !GetInstallFolder(install, sizeof install) || !AppendBackslash(install, sizeof install))
         return;
     // The help engine runs as a process of its own and inherits the current
     // directory; setup's own paths are read from it, so it comes back at once.

@@ -55,11 +55,13 @@ UninstallResult RunUninstall()
     if (!InstallFolderOf(executable, folder, sizeof folder))
         return UninstallNotStarted;
     // Elsewhere the list, the help index and the script's folder would all
-    // name another folder's files.
-    if (!SetCurrentDirectoryA(folder))
-        return Refuse(IDS_NO_INSTALL_FOLDER, folder, UninstallNotStarted);
+    // name another folder's files. With its closing backslash, for the
+    // system drops a trailing blank or dot from the last name of a path:
+    // "...\Lumbex " would become the neighbour "...\Lumbex".
     if (!AppendBackslash(folder, sizeof folder))
         return UninstallNotStarted;
+    if (!SetCurrentDirectoryA(folder))
+        return Refuse(IDS_NO_INSTALL_FOLDER, folder, UninstallNotStarted);
     if (!ConfirmUninstall())
         return UninstallDeclined;
     ListSource list;
@@ -79,11 +81,9 @@ UninstallResult RunUninstall()
     DeleteFileA("Uninstall.lst");
 
     // Without a script the executable stays: say so rather than nothing.
-    if (!WriteRemovalScript(executable)) {
+    if (!WriteRemovalScript(executable) || !StartRemovalScript()) {
         if (!SilentMode)
             ShowRemovalWarning();
-        return UninstallDone;
     }
-    StartRemovalScript();
     return UninstallDone;
 }

@@ -7,11 +7,107 @@
 #include "script_text.h"
 
 static const char ScriptName[] = "Uninstall.Kez.Bat";
+// Names tried for the script's folder: one that exists already may be a
+// trap laid by someone else, and is left alone.
+const int FolderTries = 64;
 
-// Written by WriteRemovalScript, started by StartRemovalScript: the
-// temporary folder (ending in a backslash) and the script in it.
+// Written by WriteRemovalScript, started by StartRemovalScript: the folder
+// made for this run in the temporary folder, its name, and the script in it.
 static char ScriptFolder[MAX_PATH];
+static char ScriptFolderName[16];
 static char ScriptPath[MAX_PATH];
+
+// Only the tool's own account, the system and the administrators have any
+// right on the script's folder and the script, so that in a temporary
+// folder where every user may create files nobody else can plant or
+// rewrite a line that the interpreter runs with the tool's rights.
+struct ScriptAccess {
+    SECURITY_DESCRIPTOR descriptor;
+    SECURITY_ATTRIBUTES attributes;
+    DWORD list[96];     // the access list: three entries of at most SECURITY_MAX_SID_SIZE
+    DWORD user[32];     // TOKEN_USER with the account's SID
+};
+
+struct WellKnownSid {
+    BYTE revision;
+    BYTE count;
+    SID_IDENTIFIER_AUTHORITY authority;
+    DWORD rids[2];
+};
+static const WellKnownSid LocalSystem = {SID_REVISION, 1, {SECURITY_NT_AUTHORITY},
+                                         {SECURITY_LOCAL_SYSTEM_RID, 0}};
+static const WellKnownSid Administrators = {SID_REVISION, 2, {SECURITY_NT_AUTHORITY},
+                                            {SECURITY_BUILTIN_DOMAIN_RID,
+                                             DOMAIN_ALIAS_RID_ADMINS}};
+
+static bool OwnAccount(DWORD* buffer, DWORD size)
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    DWORD needed = 0;
+    BOOL found = GetTokenInformation(token, TokenUser, buffer, size, &needed);
+    CloseHandle(token);
+    return found;
+}
+
+static bool MakeScriptAccess(ScriptAccess* access)
+{
+    if (!OwnAccount(access->user, sizeof access->user))
+        return false;
+    PACL list = (PACL)access->list;
+    const PSID accounts[] = {((TOKEN_USER*)access->user)->User.Sid, (PSID)&LocalSystem,
+                             (PSID)&Administrators};
+    if (!InitializeAcl(list, sizeof access->list, ACL_REVISION))
+        return false;
+    for (PSID account : accounts)
+        if (!AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, account))
+            return false;
+    if (!InitializeSecurityDescriptor(&access->descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&access->descriptor, TRUE, list, FALSE))
+        return false;
+    // Protected: nothing that the temporary folder hands down is added. Set
+    // in the record itself, as SetSecurityDescriptorControl would, since
+    // systems before Windows 2000 lack that call (and ignore the bit).
+    access->descriptor.Control |= SE_DACL_PROTECTED;
+    access->attributes.nLength = sizeof access->attributes;
+    access->attributes.lpSecurityDescriptor = &access->descriptor;
+    access->attributes.bInheritHandle = FALSE;
+    return true;
+}
+
+// A folder of a name that did not exist: created, never opened.
+static bool CreateScriptFolder(const char* temp, SECURITY_ATTRIBUTES* security)
+{
+    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int i = 0; i < FolderTries; i++) {
+        char name[sizeof ScriptFolderName];
+        char folder[MAX_PATH];
+        if (!TextFormat(name, sizeof name, "Lumbex-%08u", (seed + i * 7919u) % 100000000u) ||
+            !TextFormat(folder, sizeof folder, "%s%s", temp, name))
+            return false;
+        if (CreateDirectoryA(folder, security)) {
+            TextCopy(ScriptFolderName, sizeof ScriptFolderName, name);
+            TextCopy(ScriptFolder, sizeof ScriptFolder, folder);
+            return true;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+// Only what this run made: the folder was new, and nobody else may write
+// in it.
+static void RemoveScript()
+{
+    if (ScriptPath[0])
+        DeleteFileA(ScriptPath);
+    if (ScriptFolder[0])
+        RemoveDirectoryA(ScriptFolder);
+    ScriptPath[0] = 0;
+    ScriptFolder[0] = 0;
+}
 
 static bool WritePiece(HANDLE file, ScriptPiece piece, const char* executable,
                        const char* folder, const char* script)
@@ -35,64 +131,103 @@ static bool WriteScriptText(HANDLE file, const char* executable, const char* fol
     if (!OemPathOf(executable, e, sizeof e) || !OemPathOf(folder, f, sizeof f) ||
         !OemPathOf(ScriptPath, s, sizeof s))
         return false;
-    ScriptPiece first = PlatformId == PlatformWindows95 ? ScriptFirstLineStarted : ScriptFirstLine;
-    if (!WritePiece(file, first, e, f, s))
+    bool ninetyFive = PlatformId == PlatformWindows95;
+    if (!WritePiece(file, ninetyFive ? ScriptFirstLineStarted : ScriptFirstLine, e, f, s))
         return false;
     for (int i = 0; i < ScriptAttempts; i++)
         if (!WritePiece(file, ScriptAttempt, e, f, s))
             return false;
-    return WritePiece(file, SilentMode ? ScriptSilentTail : ScriptTail, e, f, s);
+    if (!WritePiece(file, SilentMode ? ScriptSilentTail : ScriptTail, e, f, s))
+        return false;
+    return !ninetyFive || WritePiece(file, ScriptSelfDeletion, e, f, s);
 }
 
 bool WriteRemovalScript(const char* executablePath)
 {
     ScriptPath[0] = 0;
-    char folder[MAX_PATH];
-    if (!TempFolderPath(ScriptFolder, sizeof ScriptFolder) ||
-        !CurrentFolderPath(folder, sizeof folder) ||
-        !TextFormat(ScriptPath, sizeof ScriptPath, "%s%s", ScriptFolder, ScriptName)) {
-        ScriptPath[0] = 0;
-        return false;
+    ScriptFolder[0] = 0;
+    ScriptAccess access;
+    SECURITY_ATTRIBUTES* security = NULL;
+    // The Windows 95 family keeps no access lists.
+    if (PlatformId != PlatformWindows95) {
+        if (!MakeScriptAccess(&access))
+            return false;
+        security = &access.attributes;
     }
-    HANDLE file = CreateFileA(ScriptPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    // With its closing backslash: "rd" would take "...\Lumbex \" without it
+    // for "...\Lumbex", another folder.
+    char temp[MAX_PATH];
+    char folder[MAX_PATH];
+    if (!TempFolderPath(temp, sizeof temp) || !CurrentFolderPath(folder, sizeof folder) ||
+        !AppendBackslash(folder, sizeof folder) || !CreateScriptFolder(temp, security))
+        return false;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (TextFormat(ScriptPath, sizeof ScriptPath, "%s\\%s", ScriptFolder, ScriptName))
+        file = CreateFileA(ScriptPath, GENERIC_WRITE, 0, security, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         ScriptPath[0] = 0;
+        RemoveScript();
         return false;
     }
     bool written = WriteScriptText(file, executablePath, folder);
     if (!CloseHandle(file))
         written = false;
-    if (!written) {
-        // A cut script could delete or remove paths that it only half names.
-        DeleteFileA(ScriptPath);
-        ScriptPath[0] = 0;
-    }
+    // A cut script could delete or remove paths that it only half names.
+    if (!written)
+        RemoveScript();
     return written;
 }
 
-// On the NT family the interpreter starts in the script's folder and is
-// given the script by its bare name: a "%" in a path on its command line
-// would be expanded, with no way to escape it. /d: no AutoRun commands;
-// /s: only the outer quotes go; /v:off: "!" stays a letter.
-static bool FormatCommandLine(char* commandLine, size_t cap)
+// The interpreter by its full path, so that no search can find a planted
+// one first: the system's "cmd.exe". On the Windows 95 family, where every
+// user may change every folder anyway, "COMSPEC" when it names a program
+// right in the Windows or the system folder (as "C:\WINDOWS\COMMAND.COM"
+// does), else the Windows folder's "COMMAND.COM".
+static bool InterpreterPath(char* path, size_t cap)
 {
-    char interpreter[MAX_PATH];
-    interpreter[0] = 0;
-    DWORD length = GetEnvironmentVariableA("COMSPEC", interpreter, sizeof interpreter);
-    if (length == 0 || length >= sizeof interpreter || !ScriptPath[0])
-        return false;
-    // Quoted: unquoted, a path with blanks lets the system run another program.
-    if (PlatformId == PlatformWindows95)
-        return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
-    return TextFormat(commandLine, cap, "\"%s\" /d /s /v:off /c \"\"%s\"\"", interpreter,
-                      ScriptName);
+    if (PlatformId != PlatformWindows95)
+        return SystemFilePath(path, cap, "cmd.exe");
+    DWORD length = GetEnvironmentVariableA("COMSPEC", path, (DWORD)cap);
+    if (length == 0 || length >= cap)
+        path[0] = 0;
+    const char* name = FileNamePart(path);
+    char folder[MAX_PATH];
+    for (int system = 0; path[0] && system < 2; system++) {
+        UINT found = system ? GetSystemDirectoryA(folder, sizeof folder)
+                            : GetWindowsDirectoryA(folder, sizeof folder);
+        if (found > 0 && found < sizeof folder && AppendBackslash(folder, sizeof folder) &&
+            TextStartsNoCase(path, folder) && name == path + TextLength(folder) && *name)
+            return true;
+    }
+    length = GetWindowsDirectoryA(path, (UINT)cap);
+    return length > 0 && length < cap && AppendBackslash(path, cap) &&
+           TextAppend(path, cap, "COMMAND.COM");
 }
 
-void StartRemovalScript()
+// On the NT family the interpreter starts in the script's folder and is
+// given the script by a relative path: a "%" in a path on its command line
+// would be expanded, with no way to escape it, and a name without a
+// backslash would be looked for along "PATH". Once the script has ended,
+// the same command line deletes it and its folder: the interpreter reads
+// the script again before every line, and would find it gone. /d: no
+// AutoRun commands; /s: only the outer quotes go; /v:off: "!" stays a letter.
+static bool FormatCommandLine(char* interpreter, char* commandLine, size_t cap)
 {
+    if (!ScriptPath[0] || !InterpreterPath(interpreter, MAX_PATH))
+        return false;
+    if (PlatformId == PlatformWindows95)
+        return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
+    return TextFormat(commandLine, cap,
+                      "\"%s\" /d /s /v:off /c \".\\%s & del .\\%s & cd .. & rd %s\"",
+                      interpreter, ScriptName, ScriptName, ScriptFolderName);
+}
+
+bool StartRemovalScript()
+{
+    char interpreter[MAX_PATH];
     char commandLine[512];
-    bool startable = FormatCommandLine(commandLine, sizeof commandLine);
+    bool startable = FormatCommandLine(interpreter, commandLine, sizeof commandLine);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -120,14 +255,15 @@ void StartRemovalScript()
     // The interpreter must not hold the install folder: it starts in the
     // script's folder, or on the Windows 95 family in this one.
     SetCurrentDirectoryA("..");
-    if (startable) {
-        PROCESS_INFORMATION process;
-        CreateProcessA(NULL, commandLine, NULL, NULL, detached, flags, NULL, directory, &startup,
-                       &process);
-    }
+    PROCESS_INFORMATION process;
+    bool started = startable && CreateProcessA(interpreter, commandLine, NULL, NULL, detached,
+                                               flags, NULL, directory, &startup, &process);
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
-    ExitProcess(ExitDone);
+    if (started)
+        ExitProcess(ExitDone);
+    RemoveScript();
+    return false;
 }
 
 void ShowRemovalWarning()

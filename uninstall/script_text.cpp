@@ -39,10 +39,11 @@ bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, const char* ex
         return TextFormat(text, cap, "del \"%s\"\r\nrd \"%s\"\r\nif not exist \"%s\" goto done\r\n",
                           e, f, e);
     case ScriptTail:
-        return TextFormat(text, cap, ":done\r\nif exist \"%s\" \"%s\" /warning\r\ndel \"%s\"", e,
-                          e, s);
+        return TextFormat(text, cap, ":done\r\nif exist \"%s\" \"%s\" /warning", e, e);
     case ScriptSilentTail:
-        return TextFormat(text, cap, ":done\r\ndel \"%s\"", s);
+        return TextCopy(text, cap, ":done");
+    case ScriptSelfDeletion:
+        return TextFormat(text, cap, "\r\ndel \"%s\"", s);
     }
     return false;
 }

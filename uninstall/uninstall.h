@@ -38,12 +38,16 @@ bool LinkOnTheWay(const char* installFolder, const char* path);
 
 void RemoveLinks();
 
-// Writes "Uninstall.Kez.Bat" into the temporary folder for the executable
-// and the current directory; false when no whole script could be written.
-// With SilentMode the script shows no warning when the executable survives.
+// Writes "Uninstall.Kez.Bat" for the executable and the current directory
+// into a folder made for it in the temporary folder, which only the tool's
+// own account, the system and the administrators may change; false when no
+// whole script could be written (nothing is left then). With SilentMode the
+// script shows no warning when the executable survives.
 bool WriteRemovalScript(const char* executablePath);
-// Starts the script hidden and ends the process.
-void StartRemovalScript();
+// Starts the script hidden and ends the process; the script removes itself
+// and its folder at its end. Returns false, with both removed, when the
+// interpreter could not be started.
+bool StartRemovalScript();
 // Tells the user that the executable is still there ("/warning").
 void ShowRemovalWarning();
 

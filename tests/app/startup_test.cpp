@@ -34,18 +34,18 @@ TEST(StartUp, WithoutALanguageModuleEverythingComesFromTheOwnImage)
     CleanUp();
 }
 
-TEST(Dispatch, WaitSleepsTwoSecondsAndSilentAloneDoesNothing)
+TEST(Dispatch, WaitSleepsTwoSecondsAndSilentAloneIsRefusedQuietly)
 {
     StartUp(GetModuleHandleA(NULL));
     SilentMode = 0;
     DWORD start = GetTickCount();
-    DispatchCommandTail("/s");
+    EXPECT_EQ(ExitBadCommandLine, DispatchCommandTail("/s"));
     EXPECT_LT(GetTickCount() - start, 500u);
     EXPECT_EQ(1, SilentMode);
 
     SilentMode = 0;
     start = GetTickCount();
-    DispatchCommandTail("/WAIT");
+    EXPECT_EQ(ExitDone, DispatchCommandTail(" /WAIT "));
     DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 1950u);
     EXPECT_LT(elapsed, 3000u);

@@ -14,40 +14,62 @@ TEST(CommandTail, EachTailSelectsOneModeAndTheSilentFlag)
 {
     const Case cases[] = {
         {"", ModeUninstall, false},
+        {" \t ", ModeUninstall, false},
         {"uninstall please", ModeUninstall, false},
         {"\\s", ModeUninstall, false},
+        {"Files\\Lumbex\\Uninstall.exe", ModeUninstall, false},   // an unquoted old entry
         {"/setup", ModeSetup, false},
         {"/setup /s", ModeSetup, true},
         {"/SETUP/S", ModeSetup, true},
         {"/Setup /S", ModeSetup, true},
-        {"/setup /s ", ModeNothing, false},   // "/s " is not "/s"
-        {"/setupx", ModeSetup, false},
-        {"/s", ModeNothing, true},
-        {"/S", ModeNothing, true},
+        {"/setup /s ", ModeSetup, true},
+        {" \t/SETUP\t/S\t ", ModeSetup, true},
+        {"/setup /s\r\n", ModeSetup, true},
+        {"/setup /s /norestart", ModeSetup, true},
+        {"/setup/NORESTART/s", ModeSetup, true},
+        {"/setup  /norestart", ModeSetup, false},
+        {"/setup /s /s", ModeSetup, true},
+        {"/setupx", ModeInvalid, false},
+        {"/s", ModeInvalid, true},
+        {"/S", ModeInvalid, true},
+        {"/norestart", ModeInvalid, false},
+        {"/s /setup", ModeInvalid, true},
+        {"/norestart /setup", ModeInvalid, false},
         {"/wait", ModeWait, false},
-        {"/waiting", ModeWait, false},
+        {" /wait ", ModeWait, false},
+        {"/waiting", ModeInvalid, false},
+        {"/wait /s", ModeInvalid, true},
         {"/warning", ModeWarning, false},
-        {"/WARNING now", ModeWarning, false},
-        {"/warn", ModeNothing, false},
-        {"/bogus", ModeNothing, false},
-        {"/", ModeNothing, false},
-        {"/se", ModeNothing, false},
-        {"/setup /wait", ModeWait, false},     // the last switch counts
-        {"/wait /setup", ModeSetup, false},
-        {"/wait /setup /s", ModeWait, true},   // silent: the first switch counts
-        {"/x /y /s", ModeNothing, true},
-        {"/setup /x", ModeNothing, false},
-        {"/setup /sx", ModeNothing, false},
-        {"x/setup", ModeSetup, false},
-        {"\"/setup\"", ModeSetup, false},     // prefix match
-        {"/ss", ModeNothing, false},
+        {"/WARNING now", ModeInvalid, false},
+        {"/warning /norestart", ModeInvalid, false},
+        {"/warn", ModeInvalid, false},
+        {"/bogus", ModeInvalid, false},
+        {"/", ModeInvalid, false},
+        {"/ /s", ModeInvalid, true},
+        {"/setup /", ModeInvalid, false},
+        {"/se", ModeInvalid, false},
+        {"/setup /wait", ModeInvalid, false},
+        {"/wait /setup", ModeInvalid, false},
+        {"/wait /setup /s", ModeInvalid, true},
+        {"/x /y /s", ModeInvalid, true},
+        {"/setup /x", ModeInvalid, false},
+        {"/setup /s /restart", ModeInvalid, true},
+        {"/setup /s x", ModeInvalid, true},
+        {"/setup -s", ModeInvalid, false},
+        {"/setup /sx", ModeInvalid, false},
+        {"/setup /s/", ModeInvalid, true},
+        {"x/setup", ModeInvalid, false},
+        {"\"/setup\"", ModeInvalid, false},
+        {"/ss", ModeInvalid, false},
         {"/uninstall", ModeUninstallSwitch, false},
         {"/UNINSTALL /S", ModeUninstallSwitch, true},
         {"/uninstall/s", ModeUninstallSwitch, true},
-        {"/uninstall /s ", ModeNothing, false},
-        {"/uninstal", ModeNothing, false},
-        {"/setup /uninstall", ModeUninstallSwitch, false},
-        {"/uninstall /setup /s", ModeUninstallSwitch, true},
+        {"/uninstall /s ", ModeUninstallSwitch, true},
+        {"/uninstall /norestart /s", ModeUninstallSwitch, true},
+        {"/Uninstall /NoRestart", ModeUninstallSwitch, false},
+        {"/uninstal", ModeInvalid, false},
+        {"/setup /uninstall", ModeInvalid, false},
+        {"/uninstall /setup /s", ModeInvalid, true},
     };
     for (const Case& c : cases) {
         CommandChoice choice = ParseCommandTail(c.tail);
@@ -60,10 +82,19 @@ TEST(CommandTail, LongTailsAreParsedWithoutLimits)
 {
     std::string tail(5000, 'a');
     EXPECT_EQ(ModeUninstall, ParseCommandTail(tail.c_str()).mode);
-    tail += "/setup /s";
-    CommandChoice choice = ParseCommandTail(tail.c_str());
+    CommandChoice choice = ParseCommandTail((tail + "/setup /s").c_str());
+    EXPECT_EQ(ModeInvalid, choice.mode);
+    EXPECT_TRUE(choice.silent);
+
+    tail = std::string(5000, ' ') + "/setup";
+    for (int i = 0; i < 1000; i++)
+        tail += " /norestart";
+    choice = ParseCommandTail((tail + std::string(5000, '\t') + "/s").c_str());
     EXPECT_EQ(ModeSetup, choice.mode);
     EXPECT_TRUE(choice.silent);
+    choice = ParseCommandTail((tail + " /" + std::string(5000, 's')).c_str());
+    EXPECT_EQ(ModeInvalid, choice.mode);
+    EXPECT_FALSE(choice.silent);
 }
 
 // The tail as the program's start-up has always handed it over.

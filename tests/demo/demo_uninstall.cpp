@@ -76,7 +76,7 @@ void ShowState(const std::string& when)
     std::vector<std::string> registry = PresentArchiverRegistry();
     Show("    registry entries: " + std::to_string(registry.size()) + " of setup mode's");
     Show("    HKCR\\.kez:        \"" + RegText(HKEY_CLASSES_ROOT, ".kez", "") + "\"");
-    Show("    removal script:   " + std::string(Exists(TempScript()) ? TempScript() : "none"));
+    Show("    removal script:   " + (ScriptLeft() ? RemovalScript() : std::string("none")));
 }
 
 }  // namespace
@@ -106,7 +106,7 @@ void DemoUninstall()
          std::to_string(run.exitCode));
     ShowState("right after it ended (the script waits for its \"/wait\" run):");
 
-    for (int i = 0; i < 400 && Exists(TempScript()); i++)
+    for (int i = 0; i < 400 && ScriptLeft(); i++)
         Sleep(50);
     Show("  the removal script finished " + std::to_string(GetTickCount() - start) +
          " ms after the start");
@@ -154,7 +154,7 @@ void DemoSilentUninstall()
         CloseHandle(process);
     Show("  exit code " + std::to_string(run.exitCode) + " after " + std::to_string(run.elapsedMs) +
          " ms, no question asked");
-    for (int i = 0; i < 400 && Exists(TempScript()); i++)
+    for (int i = 0; i < 400 && ScriptLeft(); i++)
         Sleep(50);
     ShowState("after its removal script:");
 }

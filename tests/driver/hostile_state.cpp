@@ -88,7 +88,7 @@ std::vector<std::string> ScriptVariables(const std::string& folder)
 
 bool ScriptGone(const std::string& folder)
 {
-    return !ExistsLong(folder + "\\Uninstall.Kez.Bat");
+    return !ScriptLeft(folder);
 }
 
 void ExpectCleanRun(const WatchedRun& run, const std::vector<std::string>& windows)

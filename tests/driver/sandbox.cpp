@@ -61,11 +61,64 @@ std::string Sz(const std::string& text)
     return text + std::string(1, '\0');
 }
 
-std::string TempScript()
+std::string TempFolder()
 {
     char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    return std::string(temp) + "Uninstall.Kez.Bat";
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    return std::string(temp, length && temp[length - 1] == '\\' ? length - 1 : length);
+}
+
+// The script folders in temp: "Lumbex-" and eight digits.
+static std::vector<std::wstring> ScriptFolders(const std::wstring& temp)
+{
+    std::vector<std::wstring> folders;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((temp + L"\\Lumbex-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return folders;
+    do
+        folders.push_back(temp + L"\\" + found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return folders;
+}
+
+static std::wstring WideTemp(const std::string& temp)
+{
+    std::string ansi = temp.empty() ? TempFolder() : temp;
+    WCHAR wide[MAX_PATH];
+    int length = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, MAX_PATH);
+    return length > 0 ? wide : L"?";
+}
+
+std::string RemovalScript(const std::string& temp)
+{
+    for (const std::wstring& folder : ScriptFolders(WideTemp(temp))) {
+        char path[MAX_PATH];
+        std::wstring script = folder + L"\\Uninstall.Kez.Bat";
+        if (GetFileAttributesW(script.c_str()) != INVALID_FILE_ATTRIBUTES &&
+            WideCharToMultiByte(CP_ACP, 0, script.c_str(), -1, path, MAX_PATH, NULL, NULL) > 0)
+            return path;
+    }
+    return "";
+}
+
+bool ScriptLeft(const std::string& temp)
+{
+    return !ScriptFolders(WideTemp(temp)).empty();
+}
+
+bool ScriptLeftW(const std::wstring& temp)
+{
+    return !ScriptFolders(temp).empty();
+}
+
+void RemoveScriptsLeft(const std::string& temp)
+{
+    for (const std::wstring& folder : ScriptFolders(WideTemp(temp))) {
+        DeleteFileW((folder + L"\\Uninstall.Kez.Bat").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
 }
 
 bool WriteAndClose(HANDLE file, const std::string& bytes)

@@ -34,8 +34,17 @@ bool RemoveOnHost(const std::string& path);
 // A text with its terminating zero, as a REG_SZ value stores it.
 std::string Sz(const std::string& text);
 
-// The removal script's path in this process's temporary folder.
-std::string TempScript();
+// This process's temporary folder, without its closing backslash.
+std::string TempFolder();
+// The removal script that a run wrote into a folder of its own in temp (this
+// process's temporary folder when empty): temp\Lumbex-*\Uninstall.Kez.Bat,
+// or "" when there is none.
+std::string RemovalScript(const std::string& temp = "");
+// Whether a run's script folder is still in temp (the script removes it last).
+bool ScriptLeft(const std::string& temp = "");
+bool ScriptLeftW(const std::wstring& temp);
+// Removes what earlier runs left there.
+void RemoveScriptsLeft(const std::string& temp = "");
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
 // Writes all bytes into a handle from CreateFile and closes it.

@@ -58,7 +58,7 @@ protected:
         ASSERT_TRUE(PlaceProduct(folder));
         ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
                                "Lumbex.exe\r\nkezext.dll\r\nlicense.txt\r\nregister.frm\r\n"
-                               "kezlng.dll\r\nuxtheme.dll\r\nnotepad.exe\r\n"));
+                               "kezlng.dll\r\nuxtheme.dll\r\nnotepad.exe\r\ncmd.exe\r\n"));
     }
     void TearDown() override
     {
@@ -71,11 +71,11 @@ protected:
 
     std::string Tool() const { return folder + "\\Uninstall.exe"; }
     Names Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
-    bool ScriptEnded() const { return !Exists(temp + "\\Uninstall.Kez.Bat"); }
+    bool ScriptEnded() const { return !ScriptLeft(temp); }
 
-    void SetUpSilently()
+    void SetUpSilently(const std::string& tail = "/setup /s")
     {
-        RunResult run = RunProgram("\"" + Tool() + "\" /setup /s", folder, 20000);
+        RunResult run = RunProgram("\"" + Tool() + "\" " + tail, folder, 20000);
         ASSERT_TRUE(run.finished);
         ASSERT_EQ(0u, run.exitCode);
         ExpectGroupWindowAndClose();
@@ -165,7 +165,7 @@ TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
 
 TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
 {
-    SetUpSilently();
+    SetUpSilently("/SETUP /S /norestart ");   // as installers send it
     std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString");
     ASSERT_EQ("\"" + Tool() + "\" /uninstall /s", quiet);
     Names windows;
@@ -194,17 +194,22 @@ TEST_F(Deployment, TheUninstallSwitchTellsHowItWent)
     ASSERT_TRUE(DeleteFileA((folder + "\\Uninstall.lst").c_str()));
     before = State();
     Names windows;
-    RunResult unlisted = RunUnattended("\"" + Tool() + "\" /uninstall /s", &windows);
-    EXPECT_TRUE(unlisted.finished);
-    EXPECT_EQ(1603u, unlisted.exitCode);
-    EXPECT_EQ(Names(), windows);
-    EXPECT_EQ(before, State());
+    for (const char* tail : {" /uninstall /s", " /Uninstall\t/NORESTART /s "}) {
+        RunResult unlisted = RunUnattended("\"" + Tool() + "\"" + tail, &windows);
+        EXPECT_TRUE(unlisted.finished) << tail;
+        EXPECT_EQ(1603u, unlisted.exitCode) << tail;
+        EXPECT_EQ(Names(), windows) << tail;
+        EXPECT_EQ(before, State()) << tail;
+    }
 }
 
 // A library that the system loads on demand, planted beside the tool (with
 // wine told to prefer such a copy to its own), a language module with code
-// of its own, and a "notepad.exe" beside the tool: none of their code runs
-// through setup, the price list and uninstall, and the module's texts show.
+// of its own, a "notepad.exe" and a "cmd.exe" beside the tool with a
+// relative "COMSPEC", and a script planted in the temporary folder where
+// the removal script once went: none of their code runs through setup, the
+// price list and uninstall, the planted script stays as it was, and the
+// module's texts show.
 TEST_F(Deployment, LibrariesAndProgramsPlantedBesideTheToolNeverRun)
 {
     ASSERT_TRUE(CopyFileA(FixturePath("loudtheme\\uxtheme.dll").c_str(),
@@ -213,6 +218,10 @@ TEST_F(Deployment, LibrariesAndProgramsPlantedBesideTheToolNeverRun)
                           (folder + "\\kezlng.dll").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA((folder + "\\Lumbex.exe").c_str(), (folder + "\\notepad.exe").c_str(),
                           FALSE));
+    ASSERT_TRUE(CopyFileA((folder + "\\Lumbex.exe").c_str(), (folder + "\\cmd.exe").c_str(),
+                          FALSE));
+    const std::string planted = "@echo planted> \"" + root + "\\planted ran.txt\"\r\n";
+    ASSERT_TRUE(WriteBytes(temp + "\\Uninstall.Kez.Bat", planted));
     SetRaw(HKEY_CURRENT_USER, Overrides, "uxtheme", REG_SZ, Sz("native,builtin"));
 
     SetUpSilently();
@@ -235,13 +244,18 @@ TEST_F(Deployment, LibrariesAndProgramsPlantedBesideTheToolNeverRun)
 
     std::vector<WatchedRun> runs(1);
     runs[0].label = "uninstall";
-    ASSERT_TRUE(StartRun(&runs[0], "\"" + Tool() + "\"", "C:\\", Variables()));
+    Names variables = Variables();
+    variables.push_back("COMSPEC=cmd.exe");
+    ASSERT_TRUE(StartRun(&runs[0], "\"" + Tool() + "\"", "C:\\", variables));
     WatchReport report;
     WatchRuns(&runs, {"Uninstall Lumbex"}, 30000, &report, [&] { return ScriptEnded(); });
     EXPECT_EQ(Names({"Test: Lumbex entfernen: Test: Lumbex wirklich entfernen"}), runs[0].windows);
     EXPECT_EQ(0u, runs[0].exitCode);
     ExpectAllGone();
     EXPECT_FALSE(Exists(Announced)) << ReadBytes(Announced);
+    EXPECT_FALSE(Exists(folder + "\\cmd.log")) << ReadBytes(folder + "\\cmd.log");
+    EXPECT_EQ(planted, ReadBytes(temp + "\\Uninstall.Kez.Bat"));
+    EXPECT_FALSE(Exists(root + "\\planted ran.txt"));
 }
 
 }  // namespace

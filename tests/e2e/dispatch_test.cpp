@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "driver/run_watch.h"
 #include "driver/sandbox.h"
 #include "driver/ui_driver.h"
 
@@ -51,15 +53,15 @@ TEST(Dispatch, WaitTakesAboutTwoSecondsAndUnknownSwitchesNone)
 {
     std::string folder = Install("wait");
     std::string tool = "\"" + folder + "\\Uninstall.exe\"";
-    RunResult quick = RunProgram(tool + " /bogus", folder, 15000);
+    RunResult quick = RunProgram(tool + " /bogus /s", folder, 15000);
     RunResult wait = RunProgram(tool + " /wait", folder, 15000);
-    RunResult warn = RunProgram(tool + " /warn", folder, 15000);
+    RunResult warn = RunProgram(tool + " /warn /S", folder, 15000);
     ASSERT_TRUE(quick.finished);
     ASSERT_TRUE(wait.finished);
     ASSERT_TRUE(warn.finished);
-    EXPECT_EQ(0u, quick.exitCode);
+    EXPECT_EQ(1639u, quick.exitCode);
     EXPECT_EQ(0u, wait.exitCode);
-    EXPECT_EQ(0u, warn.exitCode);
+    EXPECT_EQ(1639u, warn.exitCode);
     // Each time holds a start of wine's, which the tool does not control:
     // bounded are the two seconds, against the quick runs.
     EXPECT_GE(wait.elapsedMs, 2000u);
@@ -67,6 +69,51 @@ TEST(Dispatch, WaitTakesAboutTwoSecondsAndUnknownSwitchesNone)
     EXPECT_GT(wait.elapsedMs, quick.elapsedMs + 1000u);
     EXPECT_GT(wait.elapsedMs, warn.elapsedMs + 1000u);
     EXPECT_EQ(NULL, WaitForWindow("Uninstall Lumbex", 0));
+}
+
+// Installers and deployment tools read only the exit code: a tail in a form
+// the tool does not take says so, and shows nothing when it holds "/s". The
+// uninstall tails here reach uninstall, which finds no list beside the tool.
+TEST(Dispatch, EveryTailDoesWhatItSaysOrSaysWhyNot)
+{
+    const std::string forms = "/setup [/s] [/norestart]\n/uninstall [/s] [/norestart]\n";
+    const std::string english = "Lumbex Setup: Unknown command line \"";
+    const std::string german = "Lumbex-Einrichtung: Unbekannte Befehlszeile \"";
+    struct Case {
+        const char* module;
+        const char* tail;
+        DWORD exitCode;
+        std::vector<std::string> windows;
+    } cases[] = {
+        {NULL, "/bogus", 1639,
+         {english + "/bogus\". Use one of:\n" + forms + "no switch (uninstall)"}},
+        {NULL, "/S", 1639, {}},
+        {NULL, "/setup /s /restart", 1639, {}},
+        {NULL, "/wait /s", 1639, {}},
+        {NULL, "/s /uninstall", 1639, {}},
+        {NULL, "/UNINSTALL /S ", 1603, {}},
+        {NULL, " /uninstall\t/norestart /s", 1603, {}},
+        {"german", "/setup /x", 1639,
+         {german + "/setup /x\". M\xF6glich sind:\n" + forms + "ohne Schalter (Deinstallation)"}},
+    };
+    std::string folders[] = {Install("tails"), Install("tails de", "german")};
+    std::vector<WatchedRun> runs(sizeof cases / sizeof cases[0]);
+    for (size_t i = 0; i < runs.size(); i++) {
+        const std::string& folder = folders[cases[i].module ? 1 : 0];
+        runs[i].label = cases[i].tail;
+        ASSERT_TRUE(StartRun(&runs[i], "\"" + folder + "\\Uninstall.exe\" " + cases[i].tail,
+                             folder));
+    }
+    WatchReport report;
+    WatchRuns(&runs, {}, 30000, &report);
+    EXPECT_EQ(std::vector<std::string>(), report.crashes);
+    for (size_t i = 0; i < runs.size(); i++) {
+        EXPECT_TRUE(runs[i].finished) << runs[i].label;
+        EXPECT_EQ(cases[i].exitCode, runs[i].exitCode) << runs[i].label;
+        EXPECT_EQ(cases[i].windows, runs[i].windows) << runs[i].label;
+    }
+    for (const std::string& folder : folders)
+        EXPECT_TRUE(Exists(folder + "\\Uninstall.exe")) << folder;
 }
 
 }  // namespace

@@ -200,14 +200,15 @@ protected:
             c.windows.push_back("Uninstall Lumbex: Cannot open list file Uninstall.lst");
             c.survivors = {"Uninstall.exe", "Uninstall.lst"};
         }
-        // The removal script's path (the temporary folder and
-        // "Uninstall.Kez.Bat") at the limit: with 260 bytes no script is
-        // written, and the tool stays and says so.
+        // The removal script's path (the temporary folder, the script's
+        // own folder and "Uninstall.Kez.Bat") at the limit: with 260 bytes
+        // no script is written, and the tool stays and says so.
         c.scripts = ScriptFolder(shape + "-" + build.name);
         for (size_t length : {259, 260})
             if (shape == "script-" + std::to_string(length)) {
                 std::string temp = std::string(HostileRoot) + "\\temp\\";
-                size_t name = length - temp.size() - strlen("\\Uninstall.Kez.Bat");
+                size_t name =
+                    length - temp.size() - strlen("\\Lumbex-12345678\\Uninstall.Kez.Bat");
                 RemoveTreeLong(c.scripts);
                 c.scripts = ScriptFolder(c.name + std::string(name - c.name.size(), '-'));
                 PlaceFile(c.folder, "only.txt");

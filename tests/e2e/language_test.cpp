@@ -176,7 +176,7 @@ TEST_F(German, UninstallRemovesTheModuleAndTheFolder)
         RunAnswering("\"" + folder + "\\Uninstall.exe\"", folder, Text(5104), IDYES);
     EXPECT_TRUE(uninstall.box.found);
     EXPECT_TRUE(uninstall.run.finished);
-    EXPECT_TRUE(Eventually([&] { return !Exists(folder) && !Exists(TempScript()); }, 15000))
+    EXPECT_TRUE(Eventually([&] { return !Exists(folder) && !ScriptLeft(); }, 15000))
         << "left: " << (Exists(folder + "\\kezlng.dll") ? "kezlng.dll " : "")
         << (Exists(folder + "\\Uninstall.exe") ? "Uninstall.exe" : "");
     EXPECT_EQ(NULL, WaitForWindow("Lumbex deinstallieren", 0));

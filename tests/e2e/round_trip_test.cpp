@@ -143,7 +143,7 @@ protected:
     {
         ForgetSetup();
         ForgetEmptyShellKeys();
-        DeleteFileA(TempScript().c_str());
+        RemoveScriptsLeft();
         root = MakeSandbox("round trip");
         folder = root + "\\Lumbex Archiver";
         tool = folder + "\\Uninstall.exe";
@@ -164,7 +164,7 @@ protected:
         ForgetSetup();
         ForgetEmptyShellKeys();
         RemoveTree(root);
-        DeleteFileA(TempScript().c_str());
+        RemoveScriptsLeft();
     }
 
     void PlaceBystanders()
@@ -253,7 +253,7 @@ protected:
         ASSERT_TRUE(answered.box.found);
         ASSERT_TRUE(answered.run.finished);
         bool ended = Eventually([&] {
-            return !Exists(tool) && !Exists(folder) && !Exists(TempScript());
+            return !Exists(tool) && !Exists(folder) && !ScriptLeft();
         }, 20000);
         printf("  uninstall and removal script: %lu ms\n", GetTickCount() - start);
         ASSERT_TRUE(ended) << "the removal script did not finish";

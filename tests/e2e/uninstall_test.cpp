@@ -63,7 +63,8 @@ protected:
         root = MakeSandbox("uninstall");
         folder = root + "\\" + name;
         tool = folder + "\\Uninstall.exe";
-        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+        // With its closing backslash, which keeps a trailing blank.
+        ASSERT_TRUE(CreateDirectoryA((folder + "\\").c_str(), NULL));
         ASSERT_TRUE(CopyFileA(ToolPath().c_str(), tool.c_str(), FALSE));
         ASSERT_TRUE(CreateDirectoryA((folder + "\\Formats").c_str(), NULL));
         ASSERT_TRUE(CreateDirectoryA((folder + "\\Formats\\Old").c_str(), NULL));
@@ -79,7 +80,7 @@ protected:
                                "100% sure.txt\r\n..\\bystander.txt\r\n"));
         PlaceLinkStandIns();
         PlaceSetupRegistry(folder);
-        DeleteFileA(TempScript().c_str());
+        RemoveScriptsLeft();
     }
 
     void TearDown() override
@@ -88,7 +89,7 @@ protected:
             CloseHandle(held);
         ForgetSetup();
         RemoveTree(root);
-        DeleteFileA(TempScript().c_str());
+        RemoveScriptsLeft();
     }
 
     // Files, shortcuts and registry entries as one text, to compare.
@@ -135,7 +136,7 @@ protected:
 
     bool WaitForScriptEnd(DWORD timeoutMs)
     {
-        return Eventually([] { return !Exists(TempScript()); }, timeoutMs);
+        return Eventually([] { return !ScriptLeft(); }, timeoutMs);
     }
 };
 
@@ -149,13 +150,42 @@ TEST_F(UninstallRun, YesCleansUpAndTheScriptRemovesToolFolderAndItself)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(0u, run.exitCode);
     ExpectCleanedUp();
-    EXPECT_TRUE(Exists(TempScript()));
+    EXPECT_TRUE(ScriptLeft());
 
     ASSERT_TRUE(WaitForScriptEnd(20000));
     EXPECT_FALSE(Exists(tool));
     EXPECT_FALSE(Exists(folder));
     EXPECT_TRUE(Exists(root + "\\bystander.txt"));
     EXPECT_EQ(NULL, WaitForWindow(Caption, 0));
+}
+
+// The system drops a trailing blank from the last name of a path: the
+// install folder "Lumbex " named without its closing backslash would be its
+// neighbour "Lumbex", whose list, files and folder must all stay.
+TEST_F(UninstallRun, ANeighbourNamedWithoutTheTrailingBlankKeepsEverything)
+{
+    Install("Lumbex ");
+    std::string neighbour = root + "\\Lumbex";
+    ASSERT_TRUE(CreateDirectoryA(neighbour.c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryA((neighbour + "\\Formats").c_str(), NULL));
+    for (const char* file : {"Lumbex.exe", "lumbex.gid", "Kez.txt", "Formats\\kez.fmt"})
+        ASSERT_TRUE(WriteBytes(neighbour + "\\" + file, "the neighbour's")) << file;
+    ASSERT_TRUE(WriteBytes(neighbour + "\\Uninstall.lst", "Lumbex.exe\r\nKez.txt\r\n"));
+    std::string before;
+    ListTree(neighbour, &before);
+
+    BoxAnswer question;
+    RunResult run = Uninstall(IDYES, &question);
+    ASSERT_TRUE(run.finished);
+    ExpectCleanedUp();
+    EXPECT_TRUE(WaitForScriptEnd(20000));
+    EXPECT_FALSE(Exists(tool));
+    EXPECT_FALSE(Exists(folder + "\\"));
+    std::string after;
+    ListTree(neighbour, &after);
+    EXPECT_EQ(before, after);
+    if (Exists(folder + "\\"))
+        RemoveOnHost(folder + "\\");
 }
 
 TEST_F(UninstallRun, AnExecutableThatCannotBeDeletedEndsInTheWarning)
@@ -187,7 +217,7 @@ TEST_F(UninstallRun, NoChangesNothing)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ(before, Snapshot());
-    EXPECT_FALSE(Exists(TempScript()));
+    EXPECT_FALSE(ScriptLeft());
 }
 
 TEST_F(UninstallRun, WithoutAListFileItSaysSoAndChangesNothing)
@@ -207,7 +237,7 @@ TEST_F(UninstallRun, WithoutAListFileItSaysSoAndChangesNothing)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ(before, Snapshot());
-    EXPECT_FALSE(Exists(TempScript()));
+    EXPECT_FALSE(ScriptLeft());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <string>
+#include <vector>
 
 #include "app/switches.h"
 
@@ -16,27 +17,48 @@ std::string Lower(std::string text)
     return text;
 }
 
+// Words are split at blank or control bytes and before each "/".
+std::vector<std::string> Words(const std::string& tail)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : tail) {
+        if ((unsigned char)c <= ' ' || c == '/') {
+            if (!word.empty())
+                words.push_back(Lower(word));
+            word.clear();
+        }
+        if ((unsigned char)c > ' ')
+            word.push_back(c);
+    }
+    if (!word.empty())
+        words.push_back(Lower(word));
+    return words;
+}
+
 CommandChoice Model(const std::string& tail)
 {
-    CommandChoice choice = {ModeNothing, false};
-    size_t last = tail.rfind('/');
-    if (last == std::string::npos) {
-        choice.mode = ModeUninstall;
+    CommandChoice choice = {ModeUninstall, false};
+    if (tail.find('/') == std::string::npos)
         return choice;
-    }
-    std::string from = Lower(tail.substr(last));
-    if (from == "/s") {
-        choice.silent = true;
-        from = Lower(tail.substr(tail.find('/')));
-    }
-    if (from.rfind("/setup", 0) == 0)
+    std::vector<std::string> words = Words(tail);
+    for (const std::string& word : words)
+        if (word == "/s")
+            choice.silent = true;
+    const std::string& first = words[0];
+    bool options = true;
+    for (size_t i = 1; i < words.size(); i++)
+        options = options && (words[i] == "/s" || words[i] == "/norestart");
+    if (first == "/setup" && options)
         choice.mode = ModeSetup;
-    else if (from.rfind("/uninstall", 0) == 0)
+    else if (first == "/uninstall" && options)
         choice.mode = ModeUninstallSwitch;
-    else if (from.rfind("/wait", 0) == 0)
+    else if (first == "/wait" && words.size() == 1)
         choice.mode = ModeWait;
-    else if (from.rfind("/warning", 0) == 0)
+    else if (first == "/warning" && words.size() == 1)
         choice.mode = ModeWarning;
+    else
+        choice.mode = ModeInvalid;
     return choice;
 }
 

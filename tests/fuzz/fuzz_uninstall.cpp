@@ -118,10 +118,11 @@ void CheckScript(const std::string& e, const std::string& f, const std::string& 
         "\"" + ee + "\" /wait\r\n",
         "start /wait \"" + ee + "\" /wait\r\n",
         "del \"" + ee + "\"\r\nrd \"" + ef + "\"\r\nif not exist \"" + ee + "\" goto done\r\n",
-        ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning\r\ndel \"" + es + "\"",
-        ":done\r\ndel \"" + es + "\""};
+        ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning",
+        ":done",
+        "\r\ndel \"" + es + "\""};
     bool escapable = ee.size() < 520 && ef.size() < 520 && es.size() < 520;
-    for (int piece = 0; piece < 5; piece++) {
+    for (int piece = 0; piece < 6; piece++) {
         std::vector<char> text(cap);
         bool fit = FormatScriptPiece(text.data(), cap, (ScriptPiece)piece, e.c_str(), f.c_str(),
                                      s.c_str());

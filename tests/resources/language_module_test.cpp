@@ -42,6 +42,10 @@ TEST_F(German, EveryStringIsTranslatedAndTheFormatsKeepOneString)
     }
     EXPECT_TRUE(IsSingleStringFormat(Text(5106).c_str()));
     EXPECT_TRUE(IsSingleStringFormat(Text(5108).c_str()));
+    LoadStringA(GetModuleHandleA(NULL), IDS_BAD_COMMAND_LINE, own, sizeof own);
+    EXPECT_NE(own, Text(IDS_BAD_COMMAND_LINE));
+    EXPECT_TRUE(IsSingleStringFormat(own));
+    EXPECT_TRUE(IsSingleStringFormat(Text(IDS_BAD_COMMAND_LINE).c_str()));
     EXPECT_EQ("Bitte l\xF6schen Sie %s von Hand", Text(5106));
 }
 

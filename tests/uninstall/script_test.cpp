@@ -3,59 +3,175 @@
 // in a child (a death test) that re-enters this test.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "resources/process.h"
 #include "driver/sandbox.h"
+#include "driver/ui_driver.h"
 #include "uninstall/uninstall.h"
 
 namespace {
 
 // The script for the tool in "C:\lumbex-tests\script 100% dir", whose "%"
-// the interpreter would expand; first is its first line's command.
-std::string Expected(const std::string& first)
+// the interpreter would expand; first is its first line's command, tail
+// what follows the tail.
+std::string Expected(const std::string& first, const std::string& tail)
 {
     const std::string e = "\"C:\\lumbex-tests\\script 100%% dir\\Uninstall.exe\"";
     std::string attempts;
     for (int i = 0; i < 5; i++)
-        attempts += "del " + e + "\r\nrd \"C:\\lumbex-tests\\script 100%% dir\"\r\n"
+        attempts += "del " + e + "\r\nrd \"C:\\lumbex-tests\\script 100%% dir\\\"\r\n"
                     "if not exist " + e + " goto done\r\n";
     return first + e + " /wait\r\n" + attempts + ":done\r\nif exist " + e + " " + e +
-           " /warning\r\ndel \"" + TempScript() + "\"";
+           " /warning" + tail;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, path.rfind('\\'));
+}
+
+std::string SidText(PSID sid)
+{
+    char* text = NULL;
+    if (!ConvertSidToStringSidA(sid, &text))
+        return "?";
+    std::string result = text;
+    LocalFree(text);
+    return result;
+}
+
+std::string OwnSid()
+{
+    HANDLE token;
+    BYTE buffer[256];
+    DWORD needed = 0;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return "?";
+    BOOL found = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &needed);
+    CloseHandle(token);
+    return found ? SidText(((TOKEN_USER*)buffer)->User.Sid) : "?";
+}
+
+// A file's access list as read back: "protected" first when nothing is
+// inherited, then one "allow|deny SID rights" line per entry, sorted.
+std::vector<std::string> AccessList(const std::string& path)
+{
+    std::vector<BYTE> buffer(4096);
+    DWORD needed = 0;
+    if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
+                          (PSECURITY_DESCRIPTOR)buffer.data(), (DWORD)buffer.size(), &needed))
+        return {"unreadable"};
+    PSECURITY_DESCRIPTOR descriptor = (PSECURITY_DESCRIPTOR)buffer.data();
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = NULL;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) || !present || !list)
+        return {"no list"};
+    std::vector<std::string> lines;
+    for (DWORD i = 0; i < list->AceCount; i++) {
+        ACCESS_ALLOWED_ACE* ace = NULL;
+        if (!GetAce(list, i, (void**)&ace))
+            return {"unreadable entry"};
+        bool allow = ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE;
+        char rights[16];
+        sprintf(rights, "%08lx", ace->Mask);
+        lines.push_back(std::string(allow ? "allow " : "other ") + SidText(&ace->SidStart) +
+                        " " + rights);
+    }
+    std::sort(lines.begin(), lines.end());
+    if (control & SE_DACL_PROTECTED)
+        lines.insert(lines.begin(), "protected");
+    return lines;
 }
 
 class RemovalScriptFile : public testing::Test {
 protected:
     std::string folder;
+    std::string planted;
     char saved[MAX_PATH];
     DWORD savedPlatform;
 
     void SetUp() override
     {
         folder = MakeSandbox("script 100% dir");
+        planted = TempFolder() + "\\Uninstall.Kez.Bat";
         GetCurrentDirectoryA(sizeof saved, saved);
         savedPlatform = PlatformId;
-        DeleteFileA(TempScript().c_str());
+        RemoveScriptsLeft();
     }
     void TearDown() override
     {
         SetCurrentDirectoryA(saved);
         PlatformId = savedPlatform;
-        DeleteFileA(TempScript().c_str());
+        RemoveScriptsLeft();
+        DeleteFileA(planted.c_str());
         RemoveTree(folder);
     }
 };
 
+// A file planted where the script once went is neither reused nor changed:
+// each script goes into a folder of its own, made for it.
 TEST_F(RemovalScriptFile, NamesTheExecutableTheCurrentFolderAndItself)
 {
+    ASSERT_TRUE(WriteBytes(planted, "@echo planted\r\n"));
     std::string executable = folder + "\\Uninstall.exe";
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     PlatformId = PlatformNt;
     ASSERT_TRUE(WriteRemovalScript(executable.c_str()));
-    EXPECT_EQ(Expected(""), ReadBytes(TempScript()));
+    std::string nt = RemovalScript();
+    EXPECT_EQ(Expected("", ""), ReadBytes(nt));
     PlatformId = PlatformWindows95;
     ASSERT_TRUE(WriteRemovalScript(executable.c_str()));
-    EXPECT_EQ(Expected("start /wait "), ReadBytes(TempScript()));
+    std::string ninetyFive;
+    for (int i = 0; i < 2 && (ninetyFive.empty() || ninetyFive == nt); i++) {
+        ninetyFive = RemovalScript();
+        if (ninetyFive == nt)
+            DeleteFileA(nt.c_str());
+    }
+    ASSERT_NE(nt, ninetyFive);
+    EXPECT_EQ(Expected("start /wait ", "\r\ndel \"" + ninetyFive + "\""), ReadBytes(ninetyFive));
+    EXPECT_EQ("@echo planted\r\n", ReadBytes(planted));
+    for (const std::string& script : {nt, ninetyFive}) {
+        std::string name = FolderOf(script).substr(TempFolder().size() + 1);
+        EXPECT_EQ(15u, name.size()) << name;
+        EXPECT_EQ(0u, name.find("Lumbex-")) << name;
+    }
+}
+
+// Wine keeps access lists but does not enforce them: they are read back.
+TEST_F(RemovalScriptFile, OnlyTheAccountTheSystemAndTheAdministratorsMayChangeIt)
+{
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    PlatformId = PlatformNt;
+    ASSERT_TRUE(WriteRemovalScript((folder + "\\Uninstall.exe").c_str()));
+    std::string script = RemovalScript();
+    ASSERT_NE("", script);
+    char rights[16];
+    sprintf(rights, "%08lx", (unsigned long)FILE_ALL_ACCESS);
+    std::vector<std::string> expected = {"allow " + OwnSid() + " " + rights,
+                                         "allow S-1-5-18 " + std::string(rights),
+                                         "allow S-1-5-32-544 " + std::string(rights)};
+    std::sort(expected.begin(), expected.end());
+    expected.insert(expected.begin(), "protected");
+    EXPECT_EQ(expected, AccessList(FolderOf(script)));
+    EXPECT_EQ(expected, AccessList(script));
+
+    // The Windows 95 family keeps no access lists: none is made there.
+    RemoveScriptsLeft();
+    PlatformId = PlatformWindows95;
+    ASSERT_TRUE(WriteRemovalScript((folder + "\\Uninstall.exe").c_str()));
+    script = RemovalScript();
+    ASSERT_NE("", script);
+    EXPECT_NE(expected, AccessList(FolderOf(script)));
 }
 
 TEST_F(RemovalScriptFile, NoUsableTemporaryFolderMeansNoScript)
@@ -73,15 +189,17 @@ TEST_F(RemovalScriptFile, NoUsableTemporaryFolderMeansNoScript)
     EXPECT_FALSE(written);
     EXPECT_FALSE(Exists(missing));
 
-    // A path whose "%" would make a piece too long: nothing is left behind.
+    // A path whose "%" would make a piece too long: nothing is left behind,
+    // neither the script nor its folder.
     std::string percents = "C:\\" + std::string(250, '%') + "\\Uninstall.exe";
     EXPECT_FALSE(WriteRemovalScript(percents.c_str()));
-    EXPECT_FALSE(Exists(TempScript()));
+    EXPECT_FALSE(ScriptLeft());
 }
 
 // In the child: write the script for a folder below the sandbox, then put a
 // probe in its place that records where and how the interpreter runs.
-void StartProbe(DWORD platform, const std::string& folder)
+// Given, probe replaces the script.
+void StartProbe(DWORD platform, const std::string& folder, bool selfDeleting)
 {
     PlatformId = platform;
     std::string inner = folder + "\\install";
@@ -92,61 +210,82 @@ void StartProbe(DWORD platform, const std::string& folder)
     std::string record = folder + "\\record.txt";
     for (size_t at = record.find('%'); at != std::string::npos; at = record.find('%', at + 2))
         record.insert(at, "%");
-    WriteBytes(TempScript(), "@cd > \"" + record + "\"\r\n@del \"" + TempScript() + "\"");
+    std::string script = RemovalScript();
+    WriteBytes(script, "@cd > \"" + record + "\"" +
+                           (selfDeleting ? "\r\n@del \"" + script + "\"" : std::string()));
     StartRemovalScript();
+    ExitProcess(4);
 }
 
-std::string WaitForRecord(const std::string& record)
+std::string WaitForRecord(const std::string& record, const std::string& script)
 {
-    for (int i = 0; i < 200 && (!Exists(record) || Exists(TempScript())); i++)
+    for (int i = 0; i < 200 && (!Exists(record) || Exists(script)); i++)
         Sleep(50);
     Sleep(100);
     return ReadBytes(record);
 }
 
-// The temporary folder without its closing backslash, as "cd" shows it.
-std::string TempFolder()
-{
-    std::string script = TempScript();
-    return script.substr(0, script.rfind('\\'));
-}
-
+// Once it has ended the script and its folder are gone: nothing is left in
+// the temporary folder.
 TEST_F(RemovalScriptFile, StartsTheInterpreterInTheScriptsFolderAndExits)
 {
     std::string record = folder + "\\record.txt";
-    EXPECT_EXIT(StartProbe(2, folder), testing::ExitedWithCode(0), "");
-    EXPECT_EQ(TempFolder() + "\r\n", WaitForRecord(record));
-    EXPECT_FALSE(Exists(TempScript()));
+    EXPECT_EXIT(StartProbe(PlatformNt, folder, false), testing::ExitedWithCode(0), "");
+    std::string recorded = WaitForRecord(record, "");
+    EXPECT_EQ(0u, recorded.find(TempFolder() + "\\Lumbex-")) << recorded;
+    EXPECT_EQ(TempFolder().size() + 18, recorded.size()) << recorded;
+    EXPECT_TRUE(Eventually([] { return !ScriptLeft(); }, 5000));
 }
 
-// From the parent of the install folder, which it leaves.
+// From the parent of the install folder, which it leaves; the script is
+// named by its full path and deletes itself.
 TEST_F(RemovalScriptFile, WindowsNinetyFiveFamilyStartsItDetachedOnTheNullDevice)
 {
     std::string record = folder + "\\record.txt";
-    EXPECT_EXIT(StartProbe(1, folder), testing::ExitedWithCode(0), "");
-    EXPECT_EQ(folder + "\r\n", WaitForRecord(record));
-    EXPECT_FALSE(Exists(TempScript()));
+    EXPECT_EXIT(StartProbe(PlatformWindows95, folder, true), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder + "\r\n", WaitForRecord(record, RemovalScript()));
+    EXPECT_EQ("", RemovalScript());
 }
 
-// An interpreter in a folder with blanks, and a program planted where an
-// unquoted command line would find it first: the tool itself, which does
-// nothing with the tail "shell\cmd.exe /c ...".
-TEST_F(RemovalScriptFile, AnInterpreterPathWithBlanksIsTakenWhole)
+// "COMSPEC" may name any program: on the NT family the system's own
+// interpreter runs all the same, and a program that "COMSPEC" names never
+// does, even in a folder with blanks.
+TEST_F(RemovalScriptFile, TheInterpreterIsTheSystems)
 {
     std::string record = folder + "\\record.txt";
     std::string shellFolder = folder + "\\my shell";
     CreateDirectoryA(shellFolder.c_str(), NULL);
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    ASSERT_TRUE(CopyFileA((std::string(system) + "\\cmd.exe").c_str(),
+    ASSERT_TRUE(CopyFileA(FixturePath("product\\Lumbex.exe").c_str(),
                           (shellFolder + "\\cmd.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), (folder + "\\my.exe").c_str(), FALSE));
     char comspec[MAX_PATH];
     GetEnvironmentVariableA("COMSPEC", comspec, sizeof comspec);
     SetEnvironmentVariableA("COMSPEC", (shellFolder + "\\cmd.exe").c_str());
-    EXPECT_EXIT(StartProbe(2, folder), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(StartProbe(PlatformNt, folder, false), testing::ExitedWithCode(0), "");
     SetEnvironmentVariableA("COMSPEC", comspec);
-    EXPECT_EQ(TempFolder() + "\r\n", WaitForRecord(record));
+    EXPECT_EQ(0u, WaitForRecord(record, "").find(TempFolder() + "\\Lumbex-"));
+    EXPECT_FALSE(Exists(shellFolder + "\\cmd.log")) << ReadBytes(shellFolder + "\\cmd.log");
+}
+
+// In the child: a start that fails returns, with the script and its folder
+// removed. On the Windows 95 family a "COMSPEC" outside the Windows and the
+// system folder is not taken, and wine has no "COMMAND.COM" to take instead.
+void StartFailing(const std::string& folder)
+{
+    PlatformId = PlatformWindows95;
+    SetEnvironmentVariableA("COMSPEC", "cmd.exe");
+    SetCurrentDirectoryA(folder.c_str());
+    if (!WriteRemovalScript((folder + "\\Uninstall.exe").c_str()) || !ScriptLeft())
+        ExitProcess(3);
+    bool started = StartRemovalScript();
+    ExitProcess(!started && !ScriptLeft() ? 7 : 8);
+}
+
+TEST_F(RemovalScriptFile, AStartThatFailsLeavesNothing)
+{
+    ASSERT_TRUE(CopyFileA(FixturePath("product\\Lumbex.exe").c_str(),
+                          (folder + "\\cmd.exe").c_str(), FALSE));
+    EXPECT_EXIT(StartFailing(folder), testing::ExitedWithCode(7), "");
+    EXPECT_FALSE(Exists(folder + "\\cmd.log"));
 }
 
 }  // namespace

@@ -10,10 +10,11 @@
 namespace {
 
 const char* const E = "C:\\Tools\\100% Lumbex\\Uninstall.exe";
-const char* const F = "C:\\Tools\\100% Lumbex";
+const char* const F = "C:\\Tools\\100% Lumbex\\";
 const char* const S = "C:\\My Temp\\Uninstall.Kez.Bat";
 
-// The whole script as it is written: first line, five attempts, tail.
+// The whole script as it is written: first line, five attempts, tail, and
+// on the Windows 95 family the script's deletion of itself.
 std::string Script(unsigned long platformId, const char* e = E, const char* f = F,
                    const char* s = S)
 {
@@ -30,18 +31,21 @@ std::string Script(unsigned long platformId, const char* e = E, const char* f = 
     }
     if (!FormatScriptPiece(text, sizeof text, ScriptTail, e, f, s))
         return "<refused>";
-    return script + text;
+    script += text;
+    if (platformId == 1 && !FormatScriptPiece(text, sizeof text, ScriptSelfDeletion, e, f, s))
+        return "<refused>";
+    return platformId == 1 ? script + text : script;
 }
 
 const std::string Attempt =
     "del \"C:\\Tools\\100%% Lumbex\\Uninstall.exe\"\r\n"
-    "rd \"C:\\Tools\\100%% Lumbex\"\r\n"
+    "rd \"C:\\Tools\\100%% Lumbex\\\"\r\n"
     "if not exist \"C:\\Tools\\100%% Lumbex\\Uninstall.exe\" goto done\r\n";
 const std::string Tail =
     ":done\r\n"
     "if exist \"C:\\Tools\\100%% Lumbex\\Uninstall.exe\" "
-    "\"C:\\Tools\\100%% Lumbex\\Uninstall.exe\" /warning\r\n"
-    "del \"C:\\My Temp\\Uninstall.Kez.Bat\"";
+    "\"C:\\Tools\\100%% Lumbex\\Uninstall.exe\" /warning";
+const std::string SelfDeletion = "\r\ndel \"C:\\My Temp\\Uninstall.Kez.Bat\"";
 
 size_t Length(unsigned long base, const char* e, const char* f, const char* s)
 {
@@ -50,6 +54,8 @@ size_t Length(unsigned long base, const char* e, const char* f, const char* s)
     return base + 13 * bytes(e) + 5 * bytes(f) + bytes(s);
 }
 
+// The script's folder goes once the script has ended, through the command
+// line that ran it: the script names neither.
 TEST(RemovalScript, NtFamilyRunsTheToolDirectly)
 {
     std::string attempts;
@@ -58,8 +64,8 @@ TEST(RemovalScript, NtFamilyRunsTheToolDirectly)
     std::string expected = "\"C:\\Tools\\100%% Lumbex\\Uninstall.exe\" /wait\r\n" + attempts + Tail;
     EXPECT_EQ(expected, Script(2));
     EXPECT_EQ(expected, Script(0));
-    EXPECT_EQ(Length(258, E, F, S), Script(2).size());
-    EXPECT_EQ(18, std::count(expected.begin(), expected.end(), '\n'));
+    EXPECT_EQ(Length(250, E, F, ""), Script(2).size());
+    EXPECT_EQ(17, std::count(expected.begin(), expected.end(), '\n'));
 }
 
 // A silent uninstall: nobody to tell that the executable stayed.
@@ -67,7 +73,7 @@ TEST(RemovalScript, TheSilentTailShowsNoWarning)
 {
     char text[ScriptTextCapacity];
     ASSERT_TRUE(FormatScriptPiece(text, sizeof text, ScriptSilentTail, E, F, S));
-    EXPECT_STREQ(":done\r\ndel \"C:\\My Temp\\Uninstall.Kez.Bat\"", text);
+    EXPECT_STREQ(":done", text);
 }
 
 TEST(RemovalScript, WindowsNinetyFiveFamilyWaitsThroughStart)
@@ -76,7 +82,8 @@ TEST(RemovalScript, WindowsNinetyFiveFamilyWaitsThroughStart)
     EXPECT_EQ("start /wait \"C:\\Tools\\100%% Lumbex\\Uninstall.exe\" /wait\r\n" + Attempt,
               script.substr(0, script.find(Attempt) + Attempt.size()));
     EXPECT_EQ(Length(270, E, F, S), script.size());
-    EXPECT_EQ(Script(2).substr(Script(2).find("\r\n")), script.substr(script.find("\r\n")));
+    EXPECT_EQ(Script(2).substr(Script(2).find("\r\n")) + SelfDeletion,
+              script.substr(script.find("\r\n")));
 }
 
 TEST(RemovalScript, PathsWithoutPercentAreWrittenUnchanged)
@@ -84,11 +91,12 @@ TEST(RemovalScript, PathsWithoutPercentAreWrittenUnchanged)
     const char* e = "C:\\Program Files\\Lumbex\\Uninstall.exe";
     const char* f = "C:\\Program Files\\Lumbex";
     const char* s = "C:\\TEMP\\Uninstall.Kez.Bat";
-    std::string script = Script(2, e, f, s);
-    EXPECT_EQ(Length(258, e, f, s), script.size());
+    std::string script = Script(1, e, f, s);
+    EXPECT_EQ(Length(270, e, f, s), script.size());
     EXPECT_EQ(std::string::npos, script.find('%'));
     EXPECT_EQ("\r\ndel \"C:\\TEMP\\Uninstall.Kez.Bat\"", script.substr(script.rfind("\r\n")));
-    EXPECT_EQ(Length(258, "%", "%%", "a%"), Script(2, "%", "%%", "a%").size());
+    EXPECT_EQ(Length(250, "%", "%%", ""), Script(2, "%", "%%", "a%").size());
+    EXPECT_EQ(Length(270, "%", "%%", "a%"), Script(1, "%", "%%", "a%").size());
 }
 
 TEST(RemovalScript, APieceThatWouldNotFitIsRefusedNotCut)
@@ -113,8 +121,13 @@ TEST(RemovalScript, APieceThatWouldNotFitIsRefusedNotCut)
                                    longer.c_str(), F, S));
     // Paths of 259 bytes without "%" fit every piece.
     std::string e(259, 'e'), f(259, 'f'), s(259, 's');
-    EXPECT_EQ(Length(258, e.c_str(), f.c_str(), s.c_str()),
-              Script(2, e.c_str(), f.c_str(), s.c_str()).size());
+    EXPECT_EQ(Length(270, e.c_str(), f.c_str(), s.c_str()),
+              Script(1, e.c_str(), f.c_str(), s.c_str()).size());
+    std::string percentScript(259, '%');
+    EXPECT_FALSE(FormatScriptPiece(text, ScriptTextCapacity, ScriptSelfDeletion, E, F,
+                                   longer.c_str()));
+    EXPECT_TRUE(FormatScriptPiece(text, ScriptTextCapacity, ScriptSelfDeletion, E, F,
+                                  percentScript.c_str()));
 }
 
 }  // namespace
