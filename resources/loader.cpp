@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "process.h"
-#include "resource.h"
 #include "text.h"
 
 static char TextSlots[8][256];
@@ -20,8 +19,9 @@ const char* LoadText(int id)
         TextSlotIndex = 0;
     char* slot = TextSlots[TextSlotIndex];
     LoadInto(ResourceModule, id, slot);
-    // A language module made before a text existed lacks it.
-    if (!slot[0] && id >= IDS_FIRST_LATER_TEXT && ResourceModule != OwnInstance && OwnInstance)
+    // A language module that lacks a text, made before it existed or made
+    // carelessly, leaves that text to the own image: never an empty name.
+    if (!slot[0] && ResourceModule != OwnInstance && OwnInstance)
         LoadInto(OwnInstance, id, slot);
     return slot;
 }

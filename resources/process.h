@@ -19,8 +19,8 @@ const DWORD PlatformNt = VER_PLATFORM_WIN32_NT;
 // Exit codes as installers and deployment tools read them (those of
 // Windows Installer).
 const int ExitDone = 0;
-const int ExitDeclined = 1602;  // the user answered No; nothing was changed
-const int ExitFailed = 1603;    // could not run; nothing was changed
+const int ExitDeclined = 1602;  // the user answered No or cancelled; nothing was changed
+const int ExitFailed = 1603;    // could not run, or could not do all of the work
 const int ExitBadCommandLine = 1639;    // a tail of no accepted form; nothing was run
 
 // Frees a loaded language module; texts come from the own image afterwards.

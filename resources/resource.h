@@ -14,13 +14,14 @@
 #define IDS_NO_LIST_FILE     5108
 #define IDS_ARCHIVE_TYPE     5109
 #define IDS_ZIP_TYPE         5110
-// Texts that language modules made before them may lack: the tool then
-// takes its own (see LoadText).
+// Texts that language modules made before them may lack; any text a module
+// lacks comes from the own image (see LoadText).
 #define IDS_UNUSABLE_FOLDER  5111
 #define IDS_NO_INSTALL_FOLDER 5112
 #define IDS_SETUP_TITLE      5113
+#define IDS_NO_ARCHIVER      5115
+#define IDS_SETUP_FAILED     5116
 #define IDS_BAD_COMMAND_LINE 5119
-#define IDS_FIRST_LATER_TEXT IDS_UNUSABLE_FOLDER
 
 // "SETUPDLG"
 #define IDC_KEZ              5101

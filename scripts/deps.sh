@@ -4,7 +4,7 @@
 set -e
 packages="cmake make python3 g++ g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine64 wine32:i386 xvfb
-imagemagick"
+imagemagick nsis osslsigncode openssl"
 # The fuzzers need clang and its fuzzer runtime of the same version: the
 # release's clang, and the runtime package that belongs to it.
 # N is clang's major version; releases before the split ship that runtime
@@ -33,7 +33,8 @@ fuzzer_builds() {
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     found=yes
-    for command in cmake make python3 g++ i686-w64-mingw32-g++ wine Xvfb convert; do
+    for command in cmake make python3 g++ i686-w64-mingw32-g++ wine Xvfb convert makensis \
+        osslsigncode openssl; do
         command -v "$command" >/dev/null 2>&1 || found=no
     done
     [ -d /usr/src/googletest ] || found=no

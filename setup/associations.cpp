@@ -93,18 +93,21 @@ static void WriteShellNew(const ArchiveType& type, const BYTE* data, DWORD size)
     WriteRegBinary(key, "Data", data, size);
 }
 
-static void Associate(const ArchiveType& type, bool shellIntegration)
+// False when the extension could not be written; one left alone on purpose
+// is no failure.
+static bool Associate(const ArchiveType& type, bool shellIntegration)
 {
     bool shellNewKept;
     if (!SavePreviousType(type, &shellNewKept))
-        return;
-    WriteRegString(type.extension, "", type.progId);
-    WriteRegString(type.extension, "Content Type", type.contentType);
+        return true;
+    bool written = WriteRegString(type.extension, "", type.progId) &&
+                   WriteRegString(type.extension, "Content Type", type.contentType);
     BYTE data[32];
     DWORD size = OwnTemplate(type, data, sizeof data);
     // An entry that could not be kept aside stays in place, in use.
     if (shellIntegration && size && shellNewKept)
         WriteShellNew(type, data, size);
+    return written;
 }
 
 static void WriteVolumeExtension(const char* extension)
@@ -113,17 +116,18 @@ static void WriteVolumeExtension(const char* extension)
     WriteRegString(extension, "Content Type", ArchiveTypeTable[0].contentType);
 }
 
-static void WriteProgId(const ProgId& id, const char* command, const char* icon)
+static bool WriteProgId(const ProgId& id, const char* command, const char* icon)
 {
     char key[64];
-    WriteRegString(id.name, "", LoadText(id.description));
+    bool written = WriteRegString(id.name, "", LoadText(id.description));
     if (command[0] && TextFormat(key, sizeof key, "%s\\shell\\open\\command", id.name))
-        WriteRegString(key, "", command);
+        written = WriteRegString(key, "", command) && written;
     if (icon[0] && TextFormat(key, sizeof key, "%s\\DefaultIcon", id.name))
-        WriteRegString(key, "", icon);
+        written = WriteRegString(key, "", icon) && written;
+    return written;
 }
 
-static void WriteProgIds()
+static bool WriteProgIds()
 {
     char archiver[MAX_PATH];
     char command[MAX_PATH];
@@ -138,20 +142,23 @@ static void WriteProgIds()
         if (!TextFormat(icon, sizeof icon, "%s,0", archiver))
             icon[0] = 0;
     }
+    bool written = true;
     for (const ProgId& id : ProgIds)
-        WriteProgId(id, command, icon);
+        written = WriteProgId(id, command, icon) && written;
+    return written;
 }
 
-void WriteAssociations(HWND dialog)
+bool WriteAssociations(HWND dialog)
 {
     bool shellIntegration = IsDlgButtonChecked(dialog, IDC_SHELLEXT) != 0;
     StoreChoices(dialog, IDC_KEZ, IDC_LZH);
 
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    bool written = true;
     for (const ArchiveType& type : ArchiveTypeTable)
         if (IsDlgButtonChecked(dialog, type.checkBox))
-            Associate(type, shellIntegration);
+            written = Associate(type, shellIntegration) && written;
     if (IsDlgButtonChecked(dialog, IDC_KEZ))
         ForEachVolumeExtension(WriteVolumeExtension);
-    WriteProgIds();
+    return WriteProgIds() && written;
 }

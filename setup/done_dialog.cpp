@@ -67,10 +67,11 @@ static void ShowPriceList()
 }
 
 // The group's window would hold whatever folder it starts in, and the
-// uninstaller removes the group as well.
+// uninstaller removes the group as well. A silent run opens no window: run
+// as the system account, it would be a file browser with its rights.
 static void CloseDoneDialog(HWND dialog)
 {
-    if (ProgramGroupPath[0])
+    if (ProgramGroupPath[0] && !SilentMode)
         OpenForViewing(ProgramGroupPath);
     EndDialog(dialog, 1);
 }
@@ -143,6 +144,9 @@ INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam));
         return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        KeepHiddenWhenSilent(lParam);
+        break;
     }
     return FALSE;
 }

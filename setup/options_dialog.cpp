@@ -1,5 +1,7 @@
 #include "setup.h"
 
+#include <shlobj.h>
+
 #include "../resources/process.h"
 #include "../registry/registry.h"
 #include "../resources/footprint.h"
@@ -43,25 +45,55 @@ static void OnInitDialog(HWND dialog)
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
+// A language module made without one of the dialogs leaves it to the own image.
+static INT_PTR OpenDialog(const char* name, DLGPROC procedure, LPARAM parameter)
+{
+    HMODULE module = ResourceModule;
+    if (!FindResourceA(module, name, (LPCSTR)RT_DIALOG))
+        module = OwnInstance;
+    return DialogBoxParamA(module, name, NULL, procedure, parameter);
+}
+
+void KeepHiddenWhenSilent(LPARAM windowPosition)
+{
+    if (SilentMode)
+        ((WINDOWPOS*)windowPosition)->flags &= ~SWP_SHOWWINDOW;
+}
+
+// What the last run could not do, named in its message.
+static const char* Failure;
+
 // The actions read the boxes of this dialog, which stays open until the
-// completion dialog has ended.
+// completion dialog has ended. The dialog ends with the run's exit code.
 static void RunSetup(HWND dialog)
 {
-    WriteAssociations(dialog);
-    WriteShellRegistration(dialog);
+    // Disabled to the end: a second click on OK, or an Esc, already waiting
+    // must neither run setup again nor end it half way.
+    EnableWindow(dialog, FALSE);
+    Failure = NULL;
+    if (!WriteAssociations(dialog))
+        Failure = "HKEY_CLASSES_ROOT";
+    if (!WriteShellRegistration(dialog))
+        Failure = UninstallEntryKey;
+    // Explorer keeps the old icons and handlers until it hears of the change.
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
     CreateLinks(dialog);
-    DialogBoxParamA(ResourceModule, "DONEDLG", NULL, DoneDialogProc, (LPARAM)dialog);
-    EndDialog(dialog, 1);
+    // A completion dialog would claim success.
+    if (!Failure && OpenDialog("DONEDLG", DoneDialogProc, (LPARAM)dialog) == -1)
+        Failure = "DONEDLG";
+    EndDialog(dialog, Failure ? ExitFailed : ExitDone);
 }
 
 static void OnCommand(HWND dialog, int id)
 {
     switch (id) {
     case IDOK:
-        RunSetup(dialog);
+        if (IsWindowEnabled(dialog))
+            RunSetup(dialog);
         break;
     case IDCANCEL:
-        EndDialog(dialog, 0);
+        if (IsWindowEnabled(dialog))
+            EndDialog(dialog, ExitDeclined);
         break;
     case IDC_HELPBUTTON:
         ShowHelp(dialog, HELP_CONTEXT, 268);
@@ -72,7 +104,7 @@ static void OnCommand(HWND dialog, int id)
     }
 }
 
-INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -84,34 +116,32 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
         OnCommand(dialog, LOWORD(wParam));
         return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        KeepHiddenWhenSilent(lParam);
+        break;
     }
     return FALSE;
 }
 
-// Every path that setup writes begins with the install folder or the
-// executable's own path: without a form that the ANSI calls can take, setup
-// would write look-alike paths everywhere, so it writes nothing.
-static bool CanNameInstallFolder()
+static int Fail(int textId, const char* detail)
 {
-    char folder[MAX_PATH];
-    char shown[MAX_PATH];
-    if (!GetInstallFolder(folder, sizeof folder)) {
-        DWORD length = GetCurrentDirectoryA(sizeof shown, shown);
-        shown[length < sizeof shown ? length : 0] = 0;
-    } else if (!OwnExecutablePath(folder, sizeof folder)) {
-        ShownExecutableFolder(shown, sizeof shown);
-    } else {
-        return true;
-    }
     if (!SilentMode)
-        ShowTextMessage(IDS_SETUP_TITLE, IDS_UNUSABLE_FOLDER, shown, MB_ICONERROR);
-    return false;
+        ShowTextMessage(IDS_SETUP_TITLE, textId, detail, MB_ICONERROR);
+    return ExitFailed;
 }
 
+// Every path that setup writes begins with the install folder, the tool's
+// own: without a form that the ANSI calls can take, or without the archiver
+// in it, setup writes nothing.
 int RunSetupMode()
 {
-    if (!CanNameInstallFolder())
-        return ExitFailed;
-    DialogBoxParamA(ResourceModule, "SETUPDLG", NULL, SetupDialogProc, 0);
-    return ExitDone;
+    char folder[MAX_PATH];
+    int refusal = EnterInstallFolder(folder, sizeof folder);
+    if (refusal)
+        return Fail(refusal, folder);
+    Failure = "SETUPDLG";
+    INT_PTR result = OpenDialog("SETUPDLG", SetupDialogProc, 0);
+    if (result == ExitDone || result == ExitDeclined)
+        return (int)result;
+    return Fail(IDS_SETUP_FAILED, Failure);
 }

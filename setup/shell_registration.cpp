@@ -32,13 +32,14 @@ static void RegisterAppPath()
         WriteRegString(AppPathKey, "Path", folder);
 }
 
-void WriteShellRegistration(HWND dialog)
+bool WriteShellRegistration(HWND dialog)
 {
     if (IsDlgButtonChecked(dialog, IDC_SHELLEXT))
         RegisterShellExtension();
     SetRegistryRoot(HKEY_LOCAL_MACHINE);
-    WriteUninstallEntry();
+    bool entry = WriteUninstallEntry();
     RegisterAppPath();
     WriteRegString(ApprovedKey, SHELL_EXTENSION_CLSID, "Lumbex shell extension");
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    return entry;
 }

@@ -76,9 +76,10 @@ static bool ArchiverVersion(const char* archiver, char* version, size_t cap)
 // The entry in the list of installed programs. The commands are this
 // executable, quoted: unquoted, a path with blanks lets the system start
 // C:\Program.exe instead. A path that does not fit is left out, never cut.
-void WriteUninstallEntry()
+// Written when the entry shows and both commands are there.
+bool WriteUninstallEntry()
 {
-    WriteRegString(UninstallEntryKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
+    bool written = WriteRegString(UninstallEntryKey, "DisplayName", LoadText(IDS_DISPLAY_NAME));
     WriteRegString(UninstallEntryKey, "Publisher", "Lumbex");
     WriteRegString(UninstallEntryKey, "URLInfoAbout", HomePage);
     WriteRegDword(UninstallEntryKey, "NoModify", 1);
@@ -86,13 +87,15 @@ void WriteUninstallEntry()
 
     char own[MAX_PATH];
     char command[512];
-    if (OwnExecutablePath(own, sizeof own)) {
-        if (TextFormat(command, sizeof command, "\"%s\"", own))
-            WriteRegString(UninstallEntryKey, "UninstallString", command);
-        if (TextFormat(command, sizeof command, "\"%s\" /uninstall /s", own))
-            WriteRegString(UninstallEntryKey, "QuietUninstallString", command);
-        WriteRegDword(UninstallEntryKey, "EstimatedSize", EstimatedSize(own));
-    }
+    if (!OwnExecutablePath(own, sizeof own))
+        return false;
+    if (!TextFormat(command, sizeof command, "\"%s\"", own) ||
+        !WriteRegString(UninstallEntryKey, "UninstallString", command))
+        written = false;
+    if (!TextFormat(command, sizeof command, "\"%s\" /uninstall /s", own) ||
+        !WriteRegString(UninstallEntryKey, "QuietUninstallString", command))
+        written = false;
+    WriteRegDword(UninstallEntryKey, "EstimatedSize", EstimatedSize(own));
 
     char folder[MAX_PATH];
     if (GetInstallFolder(folder, sizeof folder))
@@ -107,4 +110,5 @@ void WriteUninstallEntry()
         else
             DeleteRegValue(UninstallEntryKey, "DisplayVersion");
     }
+    return written;
 }

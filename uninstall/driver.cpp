@@ -70,6 +70,7 @@ UninstallResult RunUninstall()
 
     RestoreAssociations();
     RemoveRegistration();
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
     RemoveLinks();
     // A loaded language module cannot be deleted, and the install folder
     // would stay with it. Texts come from the own image from here on.

@@ -91,10 +91,11 @@ bool ScriptGone(const std::string& folder)
     return !ScriptLeft(folder);
 }
 
-void ExpectCleanRun(const WatchedRun& run, const std::vector<std::string>& windows)
+void ExpectCleanRun(const WatchedRun& run, const std::vector<std::string>& windows,
+                    DWORD exitCode)
 {
     EXPECT_TRUE(run.finished) << run.label << " did not end";
-    EXPECT_EQ(0u, run.exitCode) << run.label;
+    EXPECT_EQ(exitCode, run.exitCode) << run.label;
     EXPECT_EQ(windows, run.windows) << run.label;
 }
 

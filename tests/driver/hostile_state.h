@@ -42,9 +42,10 @@ std::string ScriptFolder(const std::string& name);
 std::vector<std::string> ScriptVariables(const std::string& folder);
 bool ScriptGone(const std::string& folder);
 
-// The run ended by itself with exit code 0 and showed exactly these windows
-// ("caption: text").
-void ExpectCleanRun(const WatchedRun& run, const std::vector<std::string>& windows);
+// The run ended by itself with this exit code and showed exactly these
+// windows ("caption: text").
+void ExpectCleanRun(const WatchedRun& run, const std::vector<std::string>& windows,
+                    DWORD exitCode = 0);
 // No crash report, and no window of a process that was not watched.
 void ExpectNoCrash(const WatchReport& report);
 

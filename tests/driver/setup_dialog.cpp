@@ -37,12 +37,27 @@ void CloseOptionsDialog(HWND dialog)
         DestroyWindow(dialog);
 }
 
+static void AfterAction(HWND dialog)
+{
+    CloseOptionsDialog(dialog);
+    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+}
+
+bool RunAction(bool (*action)(HWND), HWND dialog)
+{
+    EXPECT_TRUE(dialog != NULL);
+    if (!dialog)
+        return false;
+    bool written = action(dialog);
+    AfterAction(dialog);
+    return written;
+}
+
 void RunAction(void (*action)(HWND), HWND dialog)
 {
     ASSERT_TRUE(dialog != NULL);
     action(dialog);
-    CloseOptionsDialog(dialog);
-    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+    AfterAction(dialog);
 }
 
 std::vector<int> TickedBoxes(HWND dialog)

@@ -16,7 +16,8 @@ void CloseOptionsDialog(HWND dialog);
 // The ids of the ticked boxes of an options dialog, of any process.
 std::vector<int> TickedBoxes(HWND dialog);
 // Runs a setup action on an opened dialog, closes it, and expects the
-// action to leave the classes root selected.
+// action to leave the classes root selected; returns what the action did.
+bool RunAction(bool (*action)(HWND), HWND dialog);
 void RunAction(void (*action)(HWND), HWND dialog);
 
 #endif

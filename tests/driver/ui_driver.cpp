@@ -1,5 +1,7 @@
 #include "driver/ui_driver.h"
 
+#include <shlobj.h>
+
 namespace {
 
 struct Search {
@@ -35,6 +37,13 @@ HWND FindShown(const std::string& caption, int controlId = 0,
     Search search = {&caption, controlId, &controlText, NULL, prefix};
     EnumWindows(MatchCaption, (LPARAM)&search);
     return search.found;
+}
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM data)
+{
+    if (IsWindowVisible(window))
+        ((std::set<HWND>*)data)->insert(window);
+    return TRUE;
 }
 
 void Pump(DWORD ms)
@@ -81,6 +90,24 @@ HWND WaitForDialog(const std::string& caption, int controlId, const std::string&
             return NULL;
         Pump(20);
     }
+}
+
+std::set<HWND> VisibleWindows()
+{
+    std::set<HWND> windows;
+    EnumWindows(CollectVisible, (LPARAM)&windows);
+    return windows;
+}
+
+int CountDialogs(const std::string& caption, int controlId, const std::string& controlText)
+{
+    int count = 0;
+    for (HWND window : VisibleWindows()) {
+        HWND control = GetDlgItem(window, controlId);
+        if (control && WindowText(window) == caption && WindowText(control) == controlText)
+            count++;
+    }
+    return count;
 }
 
 bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs)
@@ -223,6 +250,76 @@ AnsweredRun RunAnswering(const std::string& commandLine, const std::string& fold
     if (process)
         CloseHandle(process);
     return answered;
+}
+
+RunResult RunRecordingWindows(const std::string& commandLine, const std::string& folder,
+                              const std::vector<std::string>& variables, DWORD settleMs,
+                              std::vector<std::string>* windows,
+                              const std::function<bool()>& done)
+{
+    std::set<HWND> before = VisibleWindows();
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgramWith(commandLine, folder, variables);
+    RunResult run = {process != NULL, false, 0, 0};
+    DWORD ended = 0;
+    while (process && GetTickCount() - start < 30000 + settleMs) {
+        for (HWND window : VisibleWindows())
+            if (before.insert(window).second)
+                windows->push_back(WindowText(window));
+        if (!ended && WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && (!done || done())) {
+            run.finished = true;
+            run.elapsedMs = GetTickCount() - start;
+            ended = GetTickCount();
+        }
+        if (ended && GetTickCount() - ended >= settleMs)
+            break;
+        Sleep(10);
+    }
+    if (process) {
+        GetExitCodeProcess(process, &run.exitCode);
+        CloseHandle(process);
+    }
+    return run;
+}
+
+namespace {
+
+const UINT ShellChange = WM_APP + 1;
+
+LRESULT CALLBACK CountAssociationChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == ShellChange && (lParam & SHCNE_ASSOCCHANGED))
+        SetWindowLongPtrA(window, GWLP_USERDATA, GetWindowLongPtrA(window, GWLP_USERDATA) + 1);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+AssociationWatch::AssociationWatch()
+{
+    WNDCLASSA type = {};
+    type.lpfnWndProc = CountAssociationChanges;
+    type.hInstance = GetModuleHandleA(NULL);
+    type.lpszClassName = "LumbexAssociationWatch";
+    RegisterClassA(&type);
+    window = CreateWindowA(type.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                           type.hInstance, NULL);
+    // Every item: no item list to match.
+    SHChangeNotifyEntry everything = {NULL, TRUE};
+    registration = SHChangeNotifyRegister(window, SHCNRF_InterruptLevel | SHCNRF_ShellLevel,
+                                          SHCNE_ASSOCCHANGED, ShellChange, 1, &everything);
+}
+
+AssociationWatch::~AssociationWatch()
+{
+    if (registration)
+        SHChangeNotifyDeregister(registration);
+    DestroyWindow(window);
+}
+
+int AssociationWatch::Told() const
+{
+    return registration ? (int)GetWindowLongPtrA(window, GWLP_USERDATA) : -1;
 }
 
 bool SaveScreenshot(HWND window, const std::string& path)

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,10 @@ HWND WaitForWindowStarting(const std::string& prefix, DWORD timeoutMs);
 // tells apart dialogs that share a caption.
 HWND WaitForDialog(const std::string& caption, int controlId, const std::string& controlText,
                    DWORD timeoutMs);
+// Every visible top-level window, of any process.
+std::set<HWND> VisibleWindows();
+// How many of them WaitForDialog would find now.
+int CountDialogs(const std::string& caption, int controlId, const std::string& controlText);
 // True once no visible top-level window has this caption.
 bool WaitForNoWindow(const std::string& caption, DWORD timeoutMs);
 
@@ -58,6 +63,29 @@ struct AnsweredRun {
 };
 AnsweredRun RunAnswering(const std::string& commandLine, const std::string& folder,
                          const std::string& caption, int button, DWORD timeoutMs = 15000);
+
+// Starts commandLine in folder with these "NAME=value" variables, and
+// records the caption of every visible top-level window of any process
+// that shows up until the run has ended, done() holds, and settleMs more
+// have passed: what a deployment tool's user would have seen.
+RunResult RunRecordingWindows(const std::string& commandLine, const std::string& folder,
+                              const std::vector<std::string>& variables, DWORD settleMs,
+                              std::vector<std::string>* windows,
+                              const std::function<bool()>& done = std::function<bool()>());
+
+// A hidden window of this thread registered with the shell for changes of
+// file types (SHCNE_ASSOCCHANGED); the count of those it was told of. The
+// thread must pump messages (Eventually does).
+class AssociationWatch {
+public:
+    AssociationWatch();
+    ~AssociationWatch();
+    int Told() const;
+
+private:
+    HWND window;
+    ULONG registration;
+};
 
 // Saves what the screen shows of the window as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::string& path);

@@ -25,20 +25,6 @@ using Names = std::vector<std::string>;
 const char* const Announced = "C:\\lumbex-tests\\announced.txt";
 const char* const Overrides = "Software\\Wine\\AppDefaults\\Uninstall.exe\\DllOverrides";
 
-BOOL CALLBACK CollectVisible(HWND window, LPARAM data)
-{
-    if (IsWindowVisible(window))
-        ((std::set<HWND>*)data)->insert(window);
-    return TRUE;
-}
-
-std::set<HWND> VisibleWindows()
-{
-    std::set<HWND> windows;
-    EnumWindows(CollectVisible, (LPARAM)&windows);
-    return windows;
-}
-
 class Deployment : public testing::Test {
 protected:
     std::string root;
@@ -73,13 +59,16 @@ protected:
     Names Variables() const { return {"TEMP=" + temp, "TMP=" + temp}; }
     bool ScriptEnded() const { return !ScriptLeft(temp); }
 
+    // As a deployment tool runs it, from a folder of its own: the install
+    // folder is the tool's all the same, and no window shows up.
     void SetUpSilently(const std::string& tail = "/setup /s")
     {
-        RunResult run = RunProgram("\"" + Tool() + "\" " + tail, folder, 20000);
+        Names windows;
+        RunResult run = RunRecordingWindows("\"" + Tool() + "\" " + tail, root, {}, 0, &windows);
         ASSERT_TRUE(run.finished);
         ASSERT_EQ(0u, run.exitCode);
-        ExpectGroupWindowAndClose();
-        ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+        EXPECT_EQ(Names(), windows);
+        ASSERT_EQ(folder, RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "InstallLocation"));
     }
 
     // What uninstall removes, as one text: the install folder's files, the
@@ -115,27 +104,8 @@ protected:
     // removal script have ended.
     RunResult RunUnattended(const std::string& commandLine, Names* windows)
     {
-        std::set<HWND> before = VisibleWindows();
-        DWORD start = GetTickCount();
-        HANDLE process = StartProgramWith(commandLine, "C:\\", Variables());
-        RunResult run = {process != NULL, false, 0, 0};
-        while (process && GetTickCount() - start < 30000) {
-            for (HWND window : VisibleWindows())
-                if (!before.count(window)) {
-                    before.insert(window);
-                    windows->push_back(WindowText(window));
-                }
-            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && ScriptEnded()) {
-                run.finished = true;
-                break;
-            }
-            Sleep(10);
-        }
-        if (process) {
-            GetExitCodeProcess(process, &run.exitCode);
-            CloseHandle(process);
-        }
-        return run;
+        return RunRecordingWindows(commandLine, "C:\\", Variables(), 0, windows,
+                                   [&] { return ScriptEnded(); });
     }
 };
 

@@ -282,6 +282,7 @@ struct Tail {
     std::vector<int> answers;
     std::string window;             // the one window it shows, "" for none
     bool windowPrefix;              // only the beginning of its text is given
+    DWORD exitCode = 0;
 };
 
 // Long tails, tails with quotes, a tail of blanks: each does what its last
@@ -313,7 +314,7 @@ TEST_F(HostileListsAndTails, CommandTails)
             {"empty quotes", " \"\" \"\"", {IDNO}, UninstallQuestion, false},
             {"quoted warning", " \"/warning\"", {IDOK}, warning, false},
             {"/setup and 4994 bytes", " /setup" + std::string(4994, 'x'), {IDCANCEL},
-             "Lumbex Setup: ", true},
+             "Lumbex Setup: ", true, 1639},
         };
         for (const Tail& tail : tails) {
             WatchedRun run;
@@ -339,12 +340,12 @@ TEST_F(HostileListsAndTails, CommandTails)
             windows.push_back(expected[i].window);
         if (expected[i].windowPrefix && runs[i].windows.size() == 1)
             runs[i].windows[0].resize(expected[i].window.size());
-        ExpectCleanRun(runs[i], windows);
+        ExpectCleanRun(runs[i], windows, expected[i].exitCode);
         if (expected[i].tail.find("/wait") != std::string::npos) {
             EXPECT_GE(runs[i].elapsedMs, 2000u) << runs[i].label;
         }
     }
-    // Nothing was set up: the options dialog was cancelled.
+    // Nothing was set up.
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     EXPECT_EQ(outside, OutsideState({}));
 }

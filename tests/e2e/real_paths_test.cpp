@@ -228,7 +228,6 @@ TEST_F(RealPaths, FoldersOfTheSystemsCodePage)
         WatchRuns(&setups, {}, 20000, &report);
         ExpectCleanRun(setups[0], {});
         ExpectRegisteredIn(folder);
-        // The program group's window stays open through the uninstall.
 
         std::vector<std::wstring> variables;
         std::wstring temp;

@@ -186,13 +186,28 @@ protected:
         process = NULL;
         return run;
     }
-    RunResult RunSilent(const std::string& tool, const std::string& folder)
+    // A silent run shows no window of its own and opens none in the shell,
+    // not even a while after it has ended (settleMs).
+    RunResult RunSilent(const std::string& tool, const std::string& folder, DWORD exitCode = 0,
+                        DWORD settleMs = 0)
     {
-        Start(tool, "/setup /s", folder);
-        RunResult run = Finish();
+        std::vector<std::string> windows;
+        RunResult run = RunRecordingWindows("\"" + tool + "\" /setup /s", folder, {}, settleMs,
+                                            &windows);
         EXPECT_TRUE(run.finished) << "a silent run waited";
-        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ(exitCode, run.exitCode);
+        EXPECT_EQ(std::vector<std::string>(), windows);
         return run;
+    }
+    // Nothing of setup's in the registry or among the shortcuts.
+    void ExpectNothingWritten()
+    {
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + Class));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, AppPathKey));
+        EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
     }
     HWND WaitForOptions() { return WaitForDialog("Lumbex Setup", IDOK, "OK", 15000); }
     HWND WaitForDone() { return WaitForDialog("Lumbex Setup", IDOK, "Done", 15000); }
@@ -262,35 +277,98 @@ TEST_F(SetupMode, SilentRunOnAFreshMachineWritesExactlyTheSetupStateAndTheDefaul
     Saved saved(5);
     saved[2] = {"CabFolder", "application/vnd.ms-cab-compressed"};
 
-    RunSilent(Tool(), install);
-    EXPECT_EQ(NULL, WaitForWindow("Lumbex Setup", 0));
+    RunSilent(Tool(), install, 0, 4000);
     ExpectRegistry(Defaults, saved, install, Tool());
     ExpectGroups(install);
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
-    ExpectGroupWindowAndClose();
 
     // Again: the archiver's own types, "Lumbex.ZIP" included, are never
     // saved as previous types, so what the first run saved stays.
     RunSilent(Tool(), install);
-    ExpectGroupWindowAndClose();
     ExpectRegistry(Defaults, saved, install, Tool());
     ExpectGroups(install);
 }
 
-TEST_F(SetupMode, TheToolMayLieOutsideTheInstallFolder)
+// Installers start setup from wherever they are: system32, a user's
+// downloads folder, a subfolder of the install folder. The install folder
+// is the tool's own all the same, and one without the archiver is refused
+// before anything is written.
+TEST_F(SetupMode, TheInstallFolderIsTheToolsOwnWhereverSetupStarts)
 {
-    std::string elsewhere = MakeSandbox("setup e2e tool");
-    std::string tool = elsewhere + "\\Uninstall.exe";
-    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), tool.c_str(), FALSE));
+    // The current folder looks like an install folder.
+    std::string elsewhere = MakeSandbox("setup e2e current");
+    ASSERT_TRUE(PlaceProduct(elsewhere));
     // An archiver without a version resource: the entry shows none.
     ASSERT_TRUE(WriteBytes(InInstall("Lumbex.exe"), "no version here"));
     archiverVersion = "";
-    RunSilent(tool, install);
+    RunSilent(Tool(), elsewhere);
+    Saved saved(5);
+    ExpectRegistry(Defaults, saved, install, Tool());
+    ExpectGroups(install);
+
+    ForgetSetup();
+    std::string bare = MakeSandbox("setup e2e bare");
+    std::string tool = bare + "\\Uninstall.exe";
+    ASSERT_TRUE(CopyFileA(ToolPath().c_str(), tool.c_str(), FALSE));
+    for (const std::string& current : {bare, install})
+        RunSilent(tool, current, 1603);
+    ExpectNothingWritten();
+    AnsweredRun refused = RunAnswering("\"" + tool + "\" /setup", install, "Lumbex Setup", IDOK);
+    EXPECT_EQ("The folder " + bare + "\\ holds no Lumbex.exe. Setup sets up the Lumbex in its "
+              "own folder; nothing was changed.",
+              refused.box.text);
+    EXPECT_TRUE(refused.run.finished);
+    EXPECT_EQ(1603u, refused.run.exitCode);
+    ExpectNothingWritten();
+}
+
+// An entry in the list of installed programs that cannot be written leaves
+// the files without a way to remove them: setup says so, shows no
+// completion dialog, and ends with 1603.
+TEST_F(SetupMode, ASetupThatCouldNotWriteItsEntrySaysSo)
+{
+    SetText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", "Locked");
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallEntryKey, KEY_SET_VALUE));
+    RunSilent(Tool(), install, 1603);
+    Start(Tool(), "/setup", install);
+    HWND options = WaitForOptions();
+    ASSERT_TRUE(options != NULL);
+    ClickButton(options, IDOK);
+    // The message comes once the options dialog, of the same caption, is gone.
+    EXPECT_TRUE(Eventually([&] { return !IsWindow(options); }, 15000));
+    BoxAnswer failed = AnswerMessageBox("Lumbex Setup", IDOK, 15000);
+    RunResult run = Finish();
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallEntryKey, 0));
+    EXPECT_EQ("Lumbex Setup could not be completed (" + std::string(UninstallEntryKey) + ").",
+              failed.text);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(1603u, run.exitCode);
+    EXPECT_EQ("Locked", RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName"));
+    EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
+}
+
+// A careless language module without the dialogs and without some texts:
+// the own dialogs open, and the registration is complete, with the own
+// texts where the module has none.
+TEST_F(SetupMode, ALanguageModuleWithoutTheDialogsLeavesThemToTheOwnImage)
+{
+    ASSERT_TRUE(CopyFileA(FixturePath("badlng\\kezlng.dll").c_str(), InInstall("kezlng.dll").c_str(),
+                          FALSE));
+    Start(Tool(), "/setup", install);
+    HWND options = WaitForOptions();
+    ASSERT_TRUE(options != NULL);
+    ClickButton(options, IDOK);
+    HWND done = WaitForDone();
+    ASSERT_TRUE(done != NULL);
+    EXPECT_EQ(install, ControlText(done, Folder));
+    ClickButton(done, IDOK);
+    RunResult run = Finish();
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
     ExpectGroupWindowAndClose();
     Saved saved(5);
-    ExpectRegistry(Defaults, saved, install, tool);
-    ExpectGroups(install);
+    ExpectRegistry(Defaults, saved, install, Tool());
 }
 
 TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
@@ -314,13 +392,11 @@ TEST_F(SetupMode, CancellingTheFirstRunShowsTheDefaultsAndChangesNothing)
 
     ClickButton(options, Desktop);
     PressKey(options, VK_ESCAPE);
+    // An installer that ran setup learns that nothing was set up.
     RunResult run = Finish();
     EXPECT_TRUE(run.finished);
-    EXPECT_EQ(0u, run.exitCode);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
-    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+    EXPECT_EQ(1602u, run.exitCode);
+    ExpectNothingWritten();
     EXPECT_EQ(NULL, WaitForDialog("Lumbex Setup", IDOK, "Done", 0));
 }
 
@@ -387,6 +463,7 @@ TEST_F(SetupMode, AnInteractiveRunStoresTheChangesAndTheCompletionDialogStartsTh
     PostMessageA(options, WM_SYSCOMMAND, SC_CLOSE, 0);
     run = Finish();
     EXPECT_TRUE(run.finished);
+    EXPECT_EQ(1602u, run.exitCode);
     EXPECT_EQ(settings, RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"));
 }
 

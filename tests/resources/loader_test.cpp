@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/sandbox.h"
 #include "resources/process.h"
 #include "resources/resource.h"
 #include "resources/text.h"
@@ -55,10 +56,38 @@ TEST_F(Loader, ATextStaysIntactThroughTheNextSevenCalls)
     EXPECT_STREQ("Lumbex ZIP archive", first);
 }
 
-TEST_F(Loader, AMissingModuleYieldsEmptyTexts)
+// A language module that lacks a text leaves it to the own image: a module
+// without 5101 would write an empty "DisplayName", which hides the entry.
+TEST_F(Loader, ATextTheModuleLacksComesFromTheOwnImage)
 {
-    ResourceModule = GetModuleHandleA("kernel32.dll");
-    EXPECT_STREQ("", LoadText(IDS_UNINSTALL_TITLE));
+    HMODULE careless = LoadLibraryExA(FixturePath("badlng\\kezlng.dll").c_str(), NULL,
+                                      LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(careless != NULL);
+    struct Case {
+        HMODULE module;
+        HINSTANCE own;
+        int id;
+        const char* text;
+    } cases[] = {
+        {careless, GetModuleHandleA(NULL), IDS_DISPLAY_NAME, "Lumbex archiver"},
+        {careless, GetModuleHandleA(NULL), IDS_ZIP_TYPE, "Lumbex ZIP archive"},
+        {careless, GetModuleHandleA(NULL), IDS_SETUP_FAILED,
+         "Lumbex Setup could not be completed (%s)."},
+        {careless, GetModuleHandleA(NULL), IDS_UNINSTALL_TITLE, "Bad: Uninstall"},
+        {careless, GetModuleHandleA(NULL), 5100, ""},
+        {GetModuleHandleA("kernel32.dll"), GetModuleHandleA(NULL), IDS_CONFIRM,
+         "Continue with uninstall Lumbex"},
+        {GetModuleHandleA("kernel32.dll"), NULL, IDS_UNINSTALL_TITLE, ""},
+    };
+    HINSTANCE saved = OwnInstance;
+    for (const Case& c : cases) {
+        ResourceModule = c.module;
+        OwnInstance = c.own;
+        EXPECT_STREQ(c.text, LoadText(c.id)) << c.id;
+    }
+    OwnInstance = saved;
+    ResourceModule = GetModuleHandleA(NULL);
+    FreeLibrary(careless);
 }
 
 // Group icons by name, as the resource directory orders them.

@@ -5,7 +5,7 @@
 
 base="cmake make python3 g++ g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine64 wine32:i386 xvfb
-imagemagick"
+imagemagick nsis osslsigncode openssl"
 
 # A Debian-like system with these packages installed, a user who is not root,
 # and a sudo that passes no variables on, as sudo does by default.
@@ -49,6 +49,13 @@ check "a missing package is installed" contains "$apt" "install -y -qq --no-inst
 check "the installation is non-interactive through sudo" \
     contains "$apt" "DEBIAN_FRONTEND=noninteractive install"
 check "only the missing package" contains "$apt" "recommends xvfb"
+
+debian packaging "$(echo $base | sed 's/ nsis osslsigncode//') clang libclang-rt-14-dev"
+clang 14 0
+run
+check "the packaging tools when missing, and only they" \
+    contains "$apt" "recommends nsis osslsigncode"
+check "and no more" [ "$(echo "$apt" | tail -n 1 | sed 's/.*recommends //')" = "nsis osslsigncode" ]
 
 debian noclang "$base"
 run

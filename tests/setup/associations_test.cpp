@@ -21,7 +21,7 @@ const char* AllTypes[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 class Associations : public ArchiverTest {
 protected:
     Associations() : ArchiverTest("assoc") {}
-    static void Run(HWND dialog) { RunAction(WriteAssociations, dialog); }
+    static bool Run(HWND dialog) { return RunAction(WriteAssociations, dialog); }
     static std::string Class(const std::string& key, const std::string& name = "")
     {
         return RegText(HKEY_CLASSES_ROOT, key, name);
@@ -30,7 +30,7 @@ protected:
 
 TEST_F(Associations, AFirstRunWithTheDefaultsWritesEveryTypeAndItsHistory)
 {
-    Run(OpenOptionsDialogWithDefaults());
+    EXPECT_TRUE(Run(OpenOptionsDialogWithDefaults()));
     for (const char* ext : AllTypes) {
         std::string settings = Settings + ext;
         EXPECT_EQ((DWORD)REG_DWORD, RegType(HKEY_CURRENT_USER, settings, "Associated")) << ext;
@@ -131,7 +131,8 @@ TEST_F(Associations, ATypeThatCouldNotBeGivenBackIsNotTakenOver)
     std::string zip = DumpTree(HKEY_CLASSES_ROOT, ".zip");
     std::string cab = DumpTree(HKEY_CLASSES_ROOT, ".cab");
     std::string arj = DumpTree(HKEY_CLASSES_ROOT, ".arj");
-    Run(OpenOptionsDialogWithDefaults());
+    // Left alone on purpose: no failure to report.
+    EXPECT_TRUE(Run(OpenOptionsDialogWithDefaults()));
     ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".kez", 0));
     EXPECT_EQ("KezTool", Class(".kez"));
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".kez", "Type"));
@@ -141,6 +142,25 @@ TEST_F(Associations, ATypeThatCouldNotBeGivenBackIsNotTakenOver)
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Settings + ".zip", "Type"));
     EXPECT_EQ("Lumbex", Class(".lzh"));
     EXPECT_EQ(std::string(511, 'l'), RegText(HKEY_CURRENT_USER, Settings + ".lzh", "Type"));
+}
+
+// A file type that could not be written is reported; the others are
+// written all the same.
+TEST_F(Associations, AWriteThatFailedIsReported)
+{
+    for (const char* key : {".zip", "Lumbex.ZIP\\DefaultIcon"}) {
+        SetRaw(HKEY_CLASSES_ROOT, key, "", REG_SZ, Sz("Locked"));
+        ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, key, KEY_SET_VALUE));
+        bool written = Run(OpenOptionsDialogWithDefaults());
+        ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, key, 0));
+        EXPECT_FALSE(written) << key;
+        EXPECT_EQ("Locked", Class(key));
+        EXPECT_EQ("Lumbex", Class(".cab")) << key;
+        EXPECT_EQ("Lumbex archive", Class("Lumbex")) << key;
+        DeleteTree(HKEY_CLASSES_ROOT, ".zip");
+        DeleteTree(HKEY_CLASSES_ROOT, "Lumbex.ZIP");
+    }
+    EXPECT_TRUE(Run(OpenOptionsDialogWithDefaults()));
 }
 
 TEST_F(Associations, NoBoxTickedStoresTheChoicesAndTheProgIdsOnly)

@@ -20,6 +20,19 @@ void Store(const std::string& key, const char* value, DWORD data)
     SetRaw(HKEY_CURRENT_USER, key, value, REG_DWORD, std::string((const char*)&data, 4));
 }
 
+// Top-level windows of this thread shown since the count was reset.
+int Shown;
+
+LRESULT CALLBACK CountShows(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* call = (const CWPRETSTRUCT*)lParam;
+    if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGED &&
+        (((const WINDOWPOS*)call->lParam)->flags & SWP_SHOWWINDOW) &&
+        !(GetWindowLongA(call->hwnd, GWL_STYLE) & WS_CHILD))
+        Shown++;
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
 class OptionsDialog : public DialogFixture {
 protected:
     // The real procedure, modeless, for what the dialog shows.
@@ -109,8 +122,8 @@ TEST_F(OptionsDialog, EscapeAndTheCloseBoxChangeNothingAndHelpKeepsTheDialogOpen
         ClickButton(dialog, IDC_KEZ);
         PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(0, escaped);
-    EXPECT_EQ(0, closed);
+    EXPECT_EQ(ExitDeclined, escaped);
+    EXPECT_EQ(ExitDeclined, closed);
     ASSERT_EQ(2u, help.size());
     for (const BoxAnswer& box : help) {
         EXPECT_TRUE(box.found);
@@ -144,7 +157,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
         setupHidden = Eventually([&] { return !IsShown(dialog); }) && IsWindow(dialog);
         ClickButton(done, IDOK);
     });
-    EXPECT_EQ(1, result);
+    EXPECT_EQ(ExitDone, result);
     EXPECT_TRUE(storedBeforeDone);
     EXPECT_TRUE(registeredBeforeDone);
     EXPECT_TRUE(setupHidden);
@@ -154,20 +167,60 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
     EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
 }
 
-TEST_F(OptionsDialog, SilentModeAppliesTheChoicesWithoutWaiting)
+// Both clicks of a double click wait in the queue while the first runs
+// setup: the second must neither run it again nor open a second completion
+// dialog, and Esc meanwhile must not end it half way.
+TEST_F(OptionsDialog, ADoubleClickOnOkRunsSetupOnce)
+{
+    int completions = 0;
+    INT_PTR result = RunOptions([&](HWND dialog) {
+        ClickButton(dialog, IDC_PROGRAMS);      // cleared: no group to open afterwards
+        HWND ok = GetDlgItem(dialog, IDOK);
+        LPARAM inside = MAKELPARAM(5, 5);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+            PostMessageA(ok, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, inside);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        HWND done = WaitForDialog("Lumbex Setup", IDOK, "Done", 10000);
+        ASSERT_TRUE(done != NULL);
+        Sleep(1000);
+        completions = CountDialogs("Lumbex Setup", IDOK, "Done");
+        EXPECT_TRUE(IsWindow(dialog)) << "ended half way";
+        // Every completion dialog is closed, so that the run ends either way.
+        while (done) {
+            ClickButton(done, IDOK);
+            Eventually([&] { return !IsWindow(done); });
+            done = WaitForDialog("Lumbex Setup", IDOK, "Done", 1000);
+        }
+    });
+    EXPECT_EQ(1, completions);
+    EXPECT_EQ(ExitDone, result);
+}
+
+TEST_F(OptionsDialog, SilentModeAppliesTheChoicesWithoutWaitingOrAnyWindow)
 {
     SilentMode = 1;
     Store(Links, "StartMenu", 1);
+    AssociationWatch shell;
+    ASSERT_EQ(0, shell.Told());
+    // However briefly: a dialog that ended while it was made must not flash.
+    Shown = 0;
+    HHOOK shows = SetWindowsHookExA(WH_CALLWNDPROCRET, CountShows, NULL, GetCurrentThreadId());
+    ASSERT_TRUE(shows != NULL);
     DWORD start = GetTickCount();
-    EXPECT_EQ(1, DialogBoxParamA(GetModuleHandleA(NULL), "SETUPDLG", NULL, SetupDialogProc, 0));
+    EXPECT_EQ(ExitDone,
+              DialogBoxParamA(GetModuleHandleA(NULL), "SETUPDLG", NULL, SetupDialogProc, 0));
     EXPECT_LT(GetTickCount() - start, 5000u);
+    UnhookWindowsHookEx(shows);
+    EXPECT_EQ(0, Shown);
     EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, Links, "StartMenu"));
     EXPECT_EQ(std::string("\0\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, Links, "Desktop"));
     EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, SetupKey, "MenuIcons"));
     EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
     EXPECT_EQ(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex", ProgramGroupPath);
-    // The completion dialog opened the group on its way out.
-    EXPECT_TRUE(WaitForWindow("Lumbex", 10000) != NULL);
+    // The completion dialog left the group closed on its way out.
+    EXPECT_EQ(NULL, WaitForWindow("Lumbex", 3000));
+    // Explorer was told of the new file types, once.
+    EXPECT_EQ(1, shell.Told());
 }
 
 }  // namespace

@@ -8,9 +8,9 @@ namespace {
 
 class ShellRegistration : public SetupFixture {
 protected:
-    void Register(std::initializer_list<int> ticked)
+    bool Register(std::initializer_list<int> ticked)
     {
-        RunAction(WriteShellRegistration, OpenOptionsDialog(ticked));
+        return RunAction(WriteShellRegistration, OpenOptionsDialog(ticked));
     }
     static std::string OwnPath()
     {
@@ -72,9 +72,22 @@ TEST_F(ShellRegistration, IntegrationWritesTheClassValuesAndTheProductEntries)
 
 TEST_F(ShellRegistration, WithoutIntegrationOnlyTheProductIsRegistered)
 {
-    Register({IDC_KEZ, IDC_PROGRAMS});
+    EXPECT_TRUE(Register({IDC_KEZ, IDC_PROGRAMS}));
     ExpectNoShellExtension();
     ExpectProductEntries("Lumbex archiver");
+}
+
+// An entry that cannot be written is reported; the rest is written.
+TEST_F(ShellRegistration, AnEntryThatCouldNotBeWrittenIsReported)
+{
+    SetText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", "Locked");
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallEntryKey, KEY_SET_VALUE));
+    bool written = Register({IDC_SHELLEXT});
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, UninstallEntryKey, 0));
+    EXPECT_FALSE(written);
+    EXPECT_EQ("Locked", RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName"));
+    ExpectShellExtension();
+    ExpectText(HKEY_LOCAL_MACHINE, AppPathKey, "Path", folder);
 }
 
 TEST_F(ShellRegistration, TheDisplayNameFollowsTheLanguageModule)
