@@ -2,7 +2,7 @@
 # Installs the Debian or Ubuntu packages that building, testing and the demo
 # need, when any of them is missing. "deps.sh --list" prints their names.
 set -e
-packages="cmake make python3 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+packages="cmake make python3 g++ g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine64 wine32:i386 xvfb
 imagemagick nsis osslsigncode openssl"
 # The fuzzers need clang and its fuzzer runtime of the same version: the
@@ -33,7 +33,7 @@ fuzzer_builds() {
 
 if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
     found=yes
-    for command in cmake make python3 i686-w64-mingw32-g++ wine Xvfb convert makensis \
+    for command in cmake make python3 g++ i686-w64-mingw32-g++ wine Xvfb convert makensis \
         osslsigncode openssl; do
         command -v "$command" >/dev/null 2>&1 || found=no
     done

@@ -3,7 +3,7 @@
 # would install, how, and what it says where it cannot.
 . "$(dirname "$0")/stubs.sh"
 
-base="cmake make python3 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+base="cmake make python3 g++ g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
 binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine64 wine32:i386 xvfb
 imagemagick nsis osslsigncode openssl"
 
