@@ -11,6 +11,16 @@ state=$(mkdir -p "$2" && cd "$2" && pwd)
 shift 2
 
 export WINEPREFIX="$state/prefix"
+# LUMBEX_WINE64=1: wine's 64-bit loader only, for a 64-bit build of the tests
+# on machines whose kernel runs no 32-bit programs.
+if [ "${LUMBEX_WINE64:-}" = 1 ]; then
+    mkdir -p "$state/bin"
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$state/bin/$name"
+        chmod +x "$state/bin/$name"
+    done
+    export PATH="$state/bin:$PATH" WINELOADER=/usr/lib/wine/wine64
+fi
 export WINEDEBUG=-all
 # No menu builder: shortcuts saved in the prefix must not reach the host's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
