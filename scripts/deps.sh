@@ -3,7 +3,8 @@
 # need, when any of them is missing. "deps.sh --list" prints their names.
 set -e
 packages="cmake make python3 g++ g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine64 wine32:i386 xvfb
+binutils-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix
+gcc-mingw-w64-x86-64-posix googletest wine wine64 wine32:i386 xvfb
 imagemagick nsis osslsigncode openssl"
 # The fuzzers need clang and its fuzzer runtime of the same version: the
 # release's clang, and the runtime package that belongs to it.

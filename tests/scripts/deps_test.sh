@@ -4,7 +4,8 @@
 . "$(dirname "$0")/stubs.sh"
 
 base="cmake make python3 g++ g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-binutils-mingw-w64-i686 mingw-w64-i686-dev googletest wine wine64 wine32:i386 xvfb
+binutils-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64-posix
+gcc-mingw-w64-x86-64-posix googletest wine wine64 wine32:i386 xvfb
 imagemagick nsis osslsigncode openssl"
 
 # A Debian-like system with these packages installed, a user who is not root,
