@@ -110,6 +110,16 @@ static int UninstallExitCode(UninstallResult result, bool bySwitch)
     return ExitFailed;
 }
 
+// The removal script starts these runs in its own folder: a process's
+// current folder cannot be removed, so they leave it at once.
+static void LeaveCurrentFolder()
+{
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length > 0 && length < sizeof system)
+        SetCurrentDirectoryA(system);
+}
+
 int DispatchCommandTail(const char* tail)
 {
     CommandChoice choice = ParseCommandTail(tail);
@@ -123,9 +133,11 @@ int DispatchCommandTail(const char* tail)
     case ModeSetup:
         return RunSetupMode();
     case ModeWait:
+        LeaveCurrentFolder();
         Sleep(2000);
         break;
     case ModeWarning:
+        LeaveCurrentFolder();
         ShowRemovalWarning();
         break;
     case ModeInvalid:

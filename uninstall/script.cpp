@@ -205,8 +205,8 @@ static bool InterpreterPath(char* path, size_t cap)
            TextAppend(path, cap, "COMMAND.COM");
 }
 
-// On the NT family the interpreter starts in the script's folder and is
-// given the script by a relative path: a "%" in a path on its command line
+// On the NT family the interpreter starts in the temporary folder and is
+// given the script by a path relative to it: a "%" in a path on its command line
 // would be expanded, with no way to escape it, and a name without a
 // backslash would be looked for along "PATH". Once the script has ended,
 // the same command line deletes it and its folder: the interpreter reads
@@ -219,8 +219,9 @@ static bool FormatCommandLine(char* interpreter, char* commandLine, size_t cap)
     if (PlatformId == PlatformWindows95)
         return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
     return TextFormat(commandLine, cap,
-                      "\"%s\" /d /s /v:off /c \".\\%s & del .\\%s & cd .. & rd %s\"",
-                      interpreter, ScriptName, ScriptName, ScriptFolderName);
+                      "\"%s\" /d /s /v:off /c \"%s\\%s & del %s\\%s & rd %s\"", interpreter,
+                      ScriptFolderName, ScriptName, ScriptFolderName, ScriptName,
+                      ScriptFolderName);
 }
 
 bool StartRemovalScript()
@@ -234,7 +235,12 @@ bool StartRemovalScript()
     HANDLE nul = INVALID_HANDLE_VALUE;
     bool detached = PlatformId == PlatformWindows95;
     DWORD flags = CREATE_NO_WINDOW;
-    const char* directory = ScriptFolder;
+    // The interpreter, and the console host that it brings along, start in
+    // the temporary folder: a process's current folder cannot be removed.
+    char parent[MAX_PATH];
+    TextCopy(parent, sizeof parent, ScriptFolder);
+    *FileNamePart(parent) = 0;
+    const char* directory = parent;
     if (detached) {
         // Inheritable, or the interpreter would get no standard handles at all.
         SECURITY_ATTRIBUTES inherit;

@@ -82,8 +82,9 @@ std::string AnswerAny(const std::string& caption, DWORD timeoutMs)
 
 // A folder whose name code page 1252 cannot hold, taken away under the
 // process so that it has no short name either: no form of it reaches the
-// ANSI calls. Setup refuses it as its install folder, uninstall as its
-// temporary folder, both before anything changes, with exit code 1603.
+// ANSI calls. Setup, which works in its own folder, is not misled by such a
+// current folder; uninstall refuses it as its temporary folder; both before
+// anything changes, with exit code 1603.
 TEST(Dispatch, FoldersWithoutAnAnsiFormAreRefusedBeforeAnythingChanges)
 {
     if (GetACP() != 1252)
@@ -113,7 +114,14 @@ TEST(Dispatch, FoldersWithoutAnAnsiFormAreRefusedBeforeAnythingChanges)
     SetCurrentDirectoryW(saved);
     EXPECT_EQ(ExitFailed, interactive);
     EXPECT_EQ(ExitFailed, silent);
-    EXPECT_EQ("The name of the folder C:\\lumbex-tests\\refused\\??" + refusal, shown);
+    // Setup no longer works in its current folder but in its own, which
+    // here (the test's folder) holds no archiver: refused all the same.
+    char own[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, own, sizeof own);
+    std::string ownFolder(own, length);
+    ownFolder.resize(ownFolder.rfind('\\') + 1);
+    EXPECT_EQ("The folder " + ownFolder + " holds no Lumbex.exe. Setup sets up the Lumbex in its "
+              "own folder; nothing was changed.", shown);
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
 
     WCHAR temp[MAX_PATH], tmp[MAX_PATH];

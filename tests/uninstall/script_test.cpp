@@ -148,8 +148,28 @@ TEST_F(RemovalScriptFile, NamesTheExecutableTheCurrentFolderAndItself)
 }
 
 // Wine keeps access lists but does not enforce them: they are read back.
+// Whether wine keeps the access list given to a new folder: it does only
+// where the host's file system takes extended attributes.
+static bool AccessListsKept(const std::string& folder)
+{
+    std::string probe = folder + "\\probe";
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;FA;;;BA)", SDDL_REVISION_1,
+                                                              &descriptor, NULL))
+        return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    bool made = CreateDirectoryA(probe.c_str(), &attributes);
+    LocalFree(descriptor);
+    std::vector<std::string> expected = {"protected", "allow S-1-5-32-544 001f01ff"};
+    bool kept = made && AccessList(probe) == expected;
+    RemoveDirectoryA(probe.c_str());
+    return kept;
+}
+
 TEST_F(RemovalScriptFile, OnlyTheAccountTheSystemAndTheAdministratorsMayChangeIt)
 {
+    if (!AccessListsKept(folder))
+        GTEST_SKIP() << "wine keeps no access lists on this host's file system";
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     PlatformId = PlatformNt;
     ASSERT_TRUE(WriteRemovalScript((folder + "\\Uninstall.exe").c_str()));
@@ -227,13 +247,13 @@ std::string WaitForRecord(const std::string& record, const std::string& script)
 
 // Once it has ended the script and its folder are gone: nothing is left in
 // the temporary folder.
-TEST_F(RemovalScriptFile, StartsTheInterpreterInTheScriptsFolderAndExits)
+TEST_F(RemovalScriptFile, StartsTheInterpreterInTheTemporaryFolderAndExits)
 {
     std::string record = folder + "\\record.txt";
     EXPECT_EXIT(StartProbe(PlatformNt, folder, false), testing::ExitedWithCode(0), "");
     std::string recorded = WaitForRecord(record, "");
-    EXPECT_EQ(0u, recorded.find(TempFolder() + "\\Lumbex-")) << recorded;
-    EXPECT_EQ(TempFolder().size() + 18, recorded.size()) << recorded;
+    // The temporary folder, not the script's own: that one is removed.
+    EXPECT_EQ(TempFolder() + "\r\n", recorded);
     EXPECT_TRUE(Eventually([] { return !ScriptLeft(); }, 5000));
 }
 
@@ -262,7 +282,7 @@ TEST_F(RemovalScriptFile, TheInterpreterIsTheSystems)
     SetEnvironmentVariableA("COMSPEC", (shellFolder + "\\cmd.exe").c_str());
     EXPECT_EXIT(StartProbe(PlatformNt, folder, false), testing::ExitedWithCode(0), "");
     SetEnvironmentVariableA("COMSPEC", comspec);
-    EXPECT_EQ(0u, WaitForRecord(record, "").find(TempFolder() + "\\Lumbex-"));
+    EXPECT_EQ(TempFolder() + "\r\n", WaitForRecord(record, ""));
     EXPECT_FALSE(Exists(shellFolder + "\\cmd.log")) << ReadBytes(shellFolder + "\\cmd.log");
 }
 
