@@ -79,11 +79,11 @@ static bool MakeScriptAccess(ScriptAccess* access)
 // A folder of a name that did not exist: created, never opened.
 static bool CreateScriptFolder(const char* temp, SECURITY_ATTRIBUTES* security)
 {
-    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    DWORD first = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int i = 0; i < FolderTries; i++) {
         char name[sizeof ScriptFolderName];
         char folder[MAX_PATH];
-        if (!TextFormat(name, sizeof name, "Lumbex-%08u", (seed + i * 7919u) % 100000000u) ||
+        if (!TextFormat(name, sizeof name, "Lumbex-%08u", (first + i * 7919u) % 100000000u) ||
             !TextFormat(folder, sizeof folder, "%s%s", temp, name))
             return false;
         if (CreateDirectoryA(folder, security)) {
