@@ -7,6 +7,7 @@
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/ui_driver.h"
+#include "resources/footprint.h"
 
 bool PlaceProduct(const std::string& folder)
 {
@@ -66,6 +67,15 @@ Shortcut ReadShortcut(const std::string& linkPath)
     if (SUCCEEDED(initialised))
         CoUninitialize();
     return shortcut;
+}
+
+void ExpectProductGone(const std::string& folder)
+{
+    EXPECT_FALSE(Exists(folder));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
 }
 
 void ExpectLink(const std::string& link, const std::string& target)

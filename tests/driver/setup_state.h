@@ -30,6 +30,9 @@ struct Shortcut {
 Shortcut ReadShortcut(const std::string& linkPath);
 // The shortcut is there, leads to target, is described "Lumbex" and passes
 // no arguments.
+// Nothing of an installation in folder is left: the folder, the uninstall
+// entry, the file types, the stored choices and the program group.
+void ExpectProductGone(const std::string& folder);
 void ExpectLink(const std::string& link, const std::string& target);
 // The program group's three shortcuts in group, to the files in folder.
 void ExpectGroup(const std::string& group, const std::string& folder);

@@ -107,11 +107,7 @@ protected:
 
     void ExpectAllGone()
     {
-        EXPECT_FALSE(Exists(folder));
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
-        EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+        ExpectProductGone(folder);
         EXPECT_EQ(std::vector<std::string>(), EntriesOfTheFolder());
     }
 
