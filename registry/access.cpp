@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include "../resources/process.h"
 #include "../resources/text.h"
 
 // Null until a root is chosen, and taken as HKEY_CURRENT_USER then: zero at
@@ -7,6 +8,26 @@
 static HKEY ChosenRoot;
 static HKEY HeldKey;
 static bool HoldRequested;
+static REGSAM View;
+
+typedef BOOL(WINAPI* Wow64Query)(HANDLE, PBOOL);
+
+void SetNativeRegistryView(bool native)
+{
+    View = 0;
+    if (!native || PlatformId != PlatformNt)
+        return;
+    Wow64Query query =
+        (Wow64Query)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    BOOL wow64 = FALSE;
+    if (query && query(GetCurrentProcess(), &wow64) && wow64)
+        View = KEY_WOW64_64KEY;
+}
+
+REGSAM GetRegistryView()
+{
+    return View;
+}
 
 void SetRegistryRoot(HKEY root)
 {
@@ -40,7 +61,7 @@ HKEY OpenRegKeyForWrite(const char* key)
     HKEY opened = NULL;
     DWORD disposition;
     LONG status = RegCreateKeyExA(GetRegistryRoot(), key, 0, NULL, REG_OPTION_NON_VOLATILE,
-                                  KEY_WRITE, NULL, &opened, &disposition);
+                                  KEY_WRITE | View, NULL, &opened, &disposition);
     if (status != ERROR_SUCCESS)
         opened = NULL;
     if (HoldRequested) {
@@ -55,7 +76,7 @@ HKEY OpenRegKeyForRead(const char* key)
     if (HeldKey)
         return HeldKey;
     HKEY opened = NULL;
-    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | View,
                       &opened) != ERROR_SUCCESS) {
         ReleaseHeldRegKey();
         return NULL;
@@ -184,14 +205,33 @@ DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void*
 
 bool DeleteRegKey(const char* key)
 {
-    LONG status = RegDeleteKeyA(GetRegistryRoot(), key);
+    LONG status;
+    const char* name = View ? FileNamePart(key) : key;
+    if (name != key) {
+        // A name relative to its parent opened in the view stays in it.
+        char parent[MAX_PATH];
+        HKEY opened;
+        size_t length = (size_t)(name - key) - 1;     // without the backslash
+        if (length >= sizeof parent)
+            return false;
+        for (size_t i = 0; i < length; i++)
+            parent[i] = key[i];
+        parent[length] = 0;
+        status = RegOpenKeyExA(GetRegistryRoot(), parent, 0, KEY_WRITE | View, &opened);
+        if (status == ERROR_SUCCESS) {
+            status = RegDeleteKeyA(opened, name);
+            RegCloseKey(opened);
+        }
+    } else {
+        status = RegDeleteKeyA(GetRegistryRoot(), key);
+    }
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
 bool DeleteRegValue(const char* key, const char* name)
 {
     HKEY opened;
-    LONG status = RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_WRITE, &opened);
+    LONG status = RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_WRITE | View, &opened);
     if (status == ERROR_SUCCESS) {
         status = RegDeleteValueA(opened, name);
         RegCloseKey(opened);    // a key of its own: closed even while one is held

@@ -13,6 +13,9 @@ const char SettingsKey[] = SETTINGS_KEY;
 const char UninstallEntryKey[] = WINDOWS_KEY "Uninstall\\Lumbex archiver";
 const char AppPathKey[] = WINDOWS_KEY "App Paths\\Lumbex.exe";
 const char ApprovedKey[] = WINDOWS_KEY "Shell Extensions\\Approved";
+const char CapabilitiesKey[] = "Software\\Lumbex\\Capabilities";
+const char FileAssociationsKey[] = "Software\\Lumbex\\Capabilities\\FileAssociations";
+const char RegisteredAppsKey[] = "Software\\RegisteredApplications";
 
 HKEY RootKey(FootprintRoot root)
 {

@@ -35,6 +35,12 @@ HKEY SavedRecordRoot(const char* extension);
 extern const char UninstallEntryKey[];
 extern const char AppPathKey[];
 extern const char ApprovedKey[];        // holds the value SHELL_EXTENSION_CLSID
+// What the archiver opens, for Default apps and "Open with": named by the
+// value "Lumbex" of RegisteredApplications; read by the shell in the native
+// view. Each ticked extension's "OpenWithProgids" names its ProgID.
+extern const char CapabilitiesKey[];
+extern const char FileAssociationsKey[];
+extern const char RegisteredAppsKey[];
 
 // The archive types in the one order that the dialog, setup and uninstall share.
 struct ArchiveType {

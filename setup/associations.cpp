@@ -116,6 +116,10 @@ static void Associate(const ArchiveType& type, bool shellIntegration)
     }
     Require(WriteRegString(type.extension, "", type.progId) &&
             WriteRegString(type.extension, "Content Type", type.contentType));
+    // Where the user's own choice outweighs the type, "Open with" still offers it.
+    char openWith[48];
+    if (TextFormat(openWith, sizeof openWith, "%s\\OpenWithProgids", type.extension))
+        WriteRegString(openWith, type.progId, "");
     BYTE data[32];
     DWORD size = OwnTemplate(type, data, sizeof data);
     if (shellIntegration && size && shellNewKept)
@@ -157,6 +161,21 @@ static void WriteProgIds()
         WriteProgId(id, command, icon);
 }
 
+// For Default apps: what the archiver opens, where the 64-bit shell reads it.
+static void DeclareCapabilities(HWND dialog)
+{
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    SetNativeRegistryView(true);
+    WriteRegString(CapabilitiesKey, "ApplicationName", LoadText(IDS_DISPLAY_NAME));
+    WriteRegString(CapabilitiesKey, "ApplicationDescription", LoadText(IDS_ARCHIVE_TYPE));
+    for (const ArchiveType& type : ArchiveTypeTable)
+        if (IsDlgButtonChecked(dialog, type.checkBox))
+            WriteRegString(FileAssociationsKey, type.extension, type.progId);
+    WriteRegString(RegisteredAppsKey, "Lumbex", CapabilitiesKey);
+    SetNativeRegistryView(false);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+}
+
 bool WriteAssociations(HWND dialog)
 {
     WriteFailed = false;
@@ -170,5 +189,6 @@ bool WriteAssociations(HWND dialog)
     if (IsDlgButtonChecked(dialog, IDC_KEZ))
         ForEachVolumeExtension(WriteVolumeExtension);
     WriteProgIds();
+    DeclareCapabilities(dialog);
     return !WriteFailed;
 }

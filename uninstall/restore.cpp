@@ -39,7 +39,8 @@ bool IsLumbexType(const char* extension)
 static void DeleteKeyIfEmpty(const char* key)
 {
     HKEY opened;
-    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE | GetRegistryView(), &opened) !=
+        ERROR_SUCCESS)
         return;
     DWORD subkeys = 1;
     DWORD values = 1;
@@ -138,10 +139,34 @@ static void RemoveVolumeExtension(const char* extension)
         DeleteRegKey(extension);
 }
 
+// Only the archiver's own value: other programs' stay in "Open with".
+static void RemoveOpenWith(const ArchiveType& type)
+{
+    char key[48];
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    if (TextFormat(key, sizeof key, "%s\\OpenWithProgids", type.extension) &&
+        DeleteRegValue(key, type.progId))
+        DeleteKeyIfEmpty(key);
+}
+
+static void RemoveCapabilities()
+{
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    SetNativeRegistryView(true);
+    if (DeleteRegValue(RegisteredAppsKey, "Lumbex"))
+        DeleteKeyIfEmpty(RegisteredAppsKey);
+    DeleteRegKey(FileAssociationsKey);
+    DeleteRegKey(CapabilitiesKey);
+    DeleteKeyIfEmpty(ProductKey);
+    SetNativeRegistryView(false);
+}
+
 void RestoreAssociations()
 {
     UserRecordsLeft = false;
+    RemoveCapabilities();
     for (const ArchiveType& type : ArchiveTypeTable) {
+        RemoveOpenWith(type);
         Owner owner = ExtensionOwner(type.extension);
         bool done = owner == OwnType     ? RestoreExtension(type)
                     : owner == OtherType ? DropRecord(type)

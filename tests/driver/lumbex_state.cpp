@@ -27,6 +27,8 @@ void ForEachOwnKey(Visit visit)
             visit(HKEY_CLASSES_ROOT, value.key, (const char*)NULL);
     for (const RemovedItem& item : RemovedItems)
         visit(RootKey(item.root), item.key, item.removal == DeleteOneValue ? item.value : NULL);
+    visit(HKEY_LOCAL_MACHINE, CapabilitiesKey, (const char*)NULL);
+    visit(HKEY_LOCAL_MACHINE, RegisteredAppsKey, "Lumbex");
 }
 
 }  // namespace

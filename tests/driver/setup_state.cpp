@@ -75,6 +75,11 @@ void ExpectProductGone(const std::string& folder)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Lumbex"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, CapabilitiesKey));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, RegisteredAppsKey, "Lumbex"));
+    for (const ArchiveType& type : ArchiveTypeTable)
+        EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, std::string(type.extension) +
+                                 "\\OpenWithProgids", type.progId));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
 }
 

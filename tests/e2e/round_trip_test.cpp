@@ -86,6 +86,7 @@ std::vector<RegistryItem> ForeignOwners()
         {classes, ".zip", "", REG_SZ, Sz("OtherArc.Zip")},
         {classes, ".zip", "Content Type", REG_SZ, Sz("application/zip")},
         {classes, ".zip\\ShellNew", "Data", REG_BINARY, emptyZip},
+        {classes, ".zip\\OpenWithProgids", "OtherArc.Zip", REG_NONE, ""},
         {classes, "OtherArc.Zip", "", REG_SZ, Sz("OtherArc ZIP archive")},
         {classes, ".cab", "", REG_SZ, Sz("OtherArc.Cab")},
         {classes, ".cab", "Content Type", REG_SZ, Sz("application/vnd.ms-cab-compressed")},

@@ -71,7 +71,7 @@ std::vector<std::string> ExpectedRecords(const Choices& c, const Saved& saved)
             Append(&lines, {Key(std::string("Software\\Lumbex\\Setup\\") + Extensions[row]),
                             SzLine("Content", saved[row].second), SzLine("Type", saved[row].first)});
     if (!lines.empty())
-        lines.insert(lines.begin(), {Key("Software\\Lumbex"), Key("Software\\Lumbex\\Setup")});
+        lines.insert(lines.begin(), Key("Software\\Lumbex\\Setup"));
     return lines;
 }
 
@@ -82,7 +82,8 @@ std::vector<std::string> ExpectedExtension(int row, bool shellExt)
     std::vector<std::string> lines = {
         Key(ext), SzLine("@", row == 1 ? "Lumbex.ZIP" : "Lumbex"),
         SzLine("Content Type",
-             row == 0 ? "application/x-kez-compressed" : "application/x-compressed")};
+             row == 0 ? "application/x-kez-compressed" : "application/x-compressed"),
+        Key(ext + "\\OpenWithProgids"), SzLine(row == 1 ? "Lumbex.ZIP" : "Lumbex", "")};
     if (row == 0 && shellExt)
         Append(&lines, {Key(".kez\\ShellNew"), "  Data = REG_BINARY 4b 65 7a 21 1a 07 00 cf 90 73 "
                                                "00 00 0d 00 00 00 00 00 00 00"});
@@ -120,6 +121,20 @@ std::vector<std::string> ExpectedClass(const std::string& folder)
 const char* HandlerKeys[] = {
     "*\\shellex\\ContextMenuHandlers\\Lumbex", "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
     "Folder\\shellex\\DragDropHandlers\\Lumbex", "Drives\\shellex\\ContextMenuHandlers\\Lumbex"};
+
+// A text in the view that the 64-bit shell reads, whatever this program's.
+std::string NativeText(const std::string& path, const std::string& name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                      &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char text[512] = {};
+    DWORD size = sizeof text - 1;
+    LONG status = RegQueryValueExA(key, name.c_str(), NULL, NULL, (BYTE*)text, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::string(text) : "<missing>";
+}
 
 DWORD FileSize(const std::string& path)
 {
@@ -228,11 +243,20 @@ protected:
                         const std::string& folder, const std::string& tool)
     {
         EXPECT_EQ(ExpectedSettings(c), RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"));
-        EXPECT_EQ(ExpectedRecords(c, saved), RegistryLines(HKEY_LOCAL_MACHINE, "Software\\Lumbex"));
-        for (int row = 0; row < 5; row++)
-            if (c.types[row])
-                EXPECT_EQ(ExpectedExtension(row, c.shellExt),
-                          RegistryLines(HKEY_CLASSES_ROOT, Extensions[row]));
+        EXPECT_EQ(ExpectedRecords(c, saved),
+                  RegistryLines(HKEY_LOCAL_MACHINE, "Software\\Lumbex\\Setup"));
+        // Default apps: every ticked type, named by its ProgID, which opens the archiver.
+        EXPECT_EQ("Lumbex archiver", NativeText(CapabilitiesKey, "ApplicationName"));
+        EXPECT_EQ("Lumbex archive", NativeText(CapabilitiesKey, "ApplicationDescription"));
+        EXPECT_EQ(CapabilitiesKey, NativeText(RegisteredAppsKey, "Lumbex"));
+        for (int row = 0; row < 5; row++) {
+            if (!c.types[row])
+                continue;
+            EXPECT_EQ(ExpectedExtension(row, c.shellExt),
+                      RegistryLines(HKEY_CLASSES_ROOT, Extensions[row]));
+            EXPECT_EQ(row == 1 ? "Lumbex.ZIP" : "Lumbex",
+                      NativeText(FileAssociationsKey, Extensions[row]));
+        }
         for (const std::string& volume : VolumeExtensions()) {
             std::vector<std::string> expected;
             if (c.types[0])
