@@ -153,8 +153,8 @@ static void RemoveCapabilities()
 {
     SetRegistryRoot(HKEY_LOCAL_MACHINE);
     SetNativeRegistryView(true);
-    if (DeleteRegValue(RegisteredAppsKey, "Lumbex"))
-        DeleteKeyIfEmpty(RegisteredAppsKey);
+    // The key itself is the system's, even when empty.
+    DeleteRegValue(RegisteredAppsKey, "Lumbex");
     DeleteRegKey(FileAssociationsKey);
     DeleteRegKey(CapabilitiesKey);
     DeleteKeyIfEmpty(ProductKey);
