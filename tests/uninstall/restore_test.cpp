@@ -188,8 +188,13 @@ TEST_F(Restore, AnExtensionTakenOverSinceSetupIsLeftAlone)
     Setup(OpenOptionsDialogWithDefaults());
     SetRaw(HKEY_CLASSES_ROOT, ".cab", "", REG_SZ, Sz("CabViewer"));
     SetRaw(HKEY_CLASSES_ROOT, ".arj", "", REG_SZ, Sz(std::string(80, 'L')));
+    // Only the archiver's own "Open with" value goes.
+    DeleteTree(HKEY_CLASSES_ROOT, ".cab\\OpenWithProgids");
+    DeleteTree(HKEY_CLASSES_ROOT, ".arj\\OpenWithProgids");
+    SetRaw(HKEY_CLASSES_ROOT, ".cab\\OpenWithProgids", "CabViewer", REG_NONE, "");
     std::string cab = DumpTree(HKEY_CLASSES_ROOT, ".cab");
     std::string arj = DumpTree(HKEY_CLASSES_ROOT, ".arj");
+    SetRaw(HKEY_CLASSES_ROOT, ".cab\\OpenWithProgids", "Lumbex", REG_SZ, Sz(""));
     Uninstall();
     EXPECT_EQ(cab, DumpTree(HKEY_CLASSES_ROOT, ".cab"));
     EXPECT_EQ(arj, DumpTree(HKEY_CLASSES_ROOT, ".arj"));
@@ -257,7 +262,8 @@ TEST_F(Restore, TheRecordIsFoundMachineWideOrWhereEarlierVersionsKeptIt)
             SetText(user, record, "Type", row.userType);
             SetText(user, record, "Content", "application/zip");
         }
-        ASSERT_EQ(own, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << row.name;
+        ASSERT_EQ(own + "[.zip\\OpenWithProgids]\n  Lumbex.ZIP = REG_SZ \"\"\n",
+                  DumpTree(HKEY_CLASSES_ROOT, ".zip")) << row.name;
         Uninstall();
         EXPECT_EQ(row.after, DumpTree(HKEY_CLASSES_ROOT, ".zip")) << row.name;
         EXPECT_EQ(std::vector<std::string>(), PresentArchiverRegistry()) << row.name;
