@@ -68,6 +68,14 @@ struct InUse {
 
 static const int FilesNamed = 4;
 static RM_PROCESS_INFO Holders[8];
+// The tool and its list stand until the end of every run, wherever listed:
+// the removal script and the run itself delete them.
+static char OwnFiles[2][MAX_PATH];
+
+static bool IsOwnFile(const char* path)
+{
+    return TextEqualNoCase(path, OwnFiles[0]) || TextEqualNoCase(path, OwnFiles[1]);
+}
 
 static int Depth(const char* path)
 {
@@ -80,6 +88,8 @@ static int Depth(const char* path)
 static void NoteStanding(void* context, const char* path, bool folder)
 {
     InUse* inUse = (InUse*)context;
+    if (IsOwnFile(path))
+        return;
     if (folder) {
         int depth = Depth(path);
         if (depth > inUse->deepest)
@@ -166,13 +176,16 @@ struct Schedule {
 static void ScheduleEntry(void* context, const char* path, bool folder)
 {
     Schedule* schedule = (Schedule*)context;
-    if ((folder ? Depth(path) : 0) == schedule->depth &&
+    if ((folder ? Depth(path) : 0) == schedule->depth && !IsOwnFile(path) &&
         !MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
         schedule->refused = true;
 }
 
 UninstallResult FinishListedEntries(ListSource* list, const char* installFolder)
 {
+    // Left empty, cut or unnamed, they match no entry.
+    OwnExecutablePath(OwnFiles[0], MAX_PATH);
+    TextFormat(OwnFiles[1], MAX_PATH, "%sUninstall.lst", installFolder);
     InUse inUse;
     do {
         inUse.folderLength = TextLength(installFolder);

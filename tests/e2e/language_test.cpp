@@ -213,8 +213,8 @@ TEST_F(German, FilesInUseAreNamedInTheModulesLanguage)
     CloseHandle(process);
     EXPECT_TRUE(question.found);
     EXPECT_TRUE(run.finished);
-    EXPECT_EQ("Deinstallation abgeschlossen\nEinige Dateien waren in Gebrauch. Windows entfernt "
-              "sie und den Ordner " + folder + "\\ beim n\xE4" "chsten Neustart.",
+    EXPECT_EQ("Deinstallation abgeschlossen\nWindows entfernt, was vom Ordner " + folder +
+                  "\\ noch \xFC" "brig ist, beim n\xE4" "chsten Neustart.",
               end.text);
 }
 

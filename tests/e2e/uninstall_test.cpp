@@ -267,8 +267,8 @@ TEST_F(UninstallRun, AnExecutableThatCannotBeDeletedGoesAtRestartOrIsNamed)
                       warning.text);
             EXPECT_EQ(Names(), PendingDeletions());
         } else {
-            EXPECT_EQ("Uninstall completed\nSome files were in use. Windows removes them and the "
-                      "folder " + folder + "\\ when it next restarts.",
+            EXPECT_EQ("Uninstall completed\nWindows removes what is left of the folder " + folder +
+                          "\\ when it next restarts.",
                       warning.text);
             EXPECT_EQ(Names({Pending(tool), Pending(folder + "\\")}), PendingDeletions());
         }
@@ -362,7 +362,7 @@ TEST_F(UninstallRun, RefusedSchedulingNamesTheFolderAndFails)
     BoxAnswer question = Answer(IDYES, 15000);
     HWND dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
     ASSERT_TRUE(dialog);
-    ASSERT_TRUE(ClickButton(dialog, IDIGNORE));
+    ASSERT_TRUE(ClickButtonAndWait(dialog, IDIGNORE));
     BoxAnswer end = Answer(IDOK, 20000);
     RunResult run = WaitProgram(process, start, 20000);
     CloseHandle(process);
