@@ -78,12 +78,9 @@ UninstallResult RunUninstall()
     ReleaseLanguageModule();
     RemoveInstalledEntry(folder, "lumbex.gid");
     RemoveInstalledEntry(folder, "lumbex.fts");
-    RemoveListedEntries(&list, folder);
-    UninstallResult result = FinishListedEntries(&list, folder);
+    UninstallResult result = RemoveAllListed(&list, folder);
     CloseListFile(&list);
     DeleteFileA("Uninstall.lst");
-    if (result != UninstallDone && !SilentMode)
-        ShowUninstallEnd(result == UninstallAtRestart, folder);
 
     // Without a script the executable stays: it goes at restart, or the
     // user learns which file to delete.

@@ -10,7 +10,7 @@
 
 // What the end of a run shows, copied while the language module is still
 // loaded: it is usually one of the files removed before they are needed.
-static const int KeptIds[] = {IDS_UNINSTALL_TITLE, IDS_UNINSTALL_DONE, IDS_DELETE_MANUALLY,
+static const short KeptIds[] = {IDS_UNINSTALL_TITLE, IDS_UNINSTALL_DONE, IDS_DELETE_MANUALLY,
                               IDS_REMOVED_AT_RESTART, IDS_IN_USE_MORE};
 enum { KeptTitle, KeptDone, KeptManual, KeptRestart, KeptMore, KeptCount };
 static char KeptTexts[KeptCount][256];
@@ -23,21 +23,21 @@ void KeepInUseResources()
     for (int i = 0; i < KeptCount; i++)
         TextCopy(KeptTexts[i], sizeof KeptTexts[i], LoadText(KeptIds[i]));
     // A module's own dialog where it has one that fits, else the tool's.
-    HMODULE modules[] = {ResourceModule, OwnInstance};
-    for (HMODULE module : modules) {
+    HMODULE module = ResourceModule;
+    for (int i = 0; i < 2; i++, module = OwnInstance) {
         HRSRC found = FindResourceA(module, "INUSEDLG", (LPCSTR)RT_DIALOG);
-        DWORD size = found ? SizeofResource(module, found) : 0;
-        const BYTE* bytes = size ? (const BYTE*)LockResource(LoadResource(module, found)) : NULL;
+        DWORD size = SizeofResource(module, found);
+        const void* bytes = LockResource(LoadResource(module, found));
         if (bytes && size <= sizeof KeptDialog) {
-            BYTE* to = (BYTE*)KeptDialog;
-            for (DWORD i = 0; i < size; i++)
-                to[i] = bytes[i];
+            CopyMemory(KeptDialog, bytes, size);
             return;
         }
     }
 }
 
-void ShowUninstallEnd(bool atRestart, const char* path)
+// "Uninstall completed" and what is left: the folder that goes at restart,
+// or the path to delete by hand.
+static void ShowUninstallEnd(bool atRestart, const char* path)
 {
     // Only shown, never acted on: a cut message is acceptable.
     char text[512];
@@ -53,17 +53,19 @@ typedef DWORD(WINAPI* RmRegisterResourcesFunction)(DWORD, UINT, LPCWSTR*, UINT,
                                                     RM_UNIQUE_PROCESS*, UINT, LPCWSTR*);
 typedef DWORD(WINAPI* RmGetListFunction)(DWORD, UINT*, UINT*, RM_PROCESS_INFO*, DWORD*);
 typedef DWORD(WINAPI* RmEndSessionFunction)(DWORD);
+static const char* const RmCalls[] = {"RmStartSession", "RmRegisterResources", "RmGetList",
+                                      "RmEndSession"};
 
 // The listed files that still stand, and the programs that hold them where
 // the Restart Manager can tell.
 struct InUse {
     size_t folderLength;
     int files;
-    int deepest;            // backslashes in the deepest standing folder
-    int shallowest;
+    int deepest;            // Depth of the deepest standing folder
     char names[1024];       // the first files, one per line
     DWORD session;
-    RmRegisterResourcesFunction registerFiles;  // null without a session
+    bool inSession;
+    FARPROC calls[4];       // RmCalls
 };
 
 static const int FilesNamed = 4;
@@ -71,6 +73,20 @@ static RM_PROCESS_INFO Holders[8];
 // The tool and its list stand until the end of every run, wherever listed:
 // the removal script and the run itself delete them.
 static char OwnFiles[2][MAX_PATH];
+
+// False, with the executable's path empty, when they cannot be named (the
+// uninstall run has made sure they can before anything changed).
+static bool FindOwnFiles()
+{
+    char* name = OwnFiles[1];
+    if (OwnExecutablePath(OwnFiles[0], MAX_PATH) && TextCopy(name, MAX_PATH, OwnFiles[0])) {
+        name = FileNamePart(name);
+        if (TextCopy(name, MAX_PATH - (size_t)(name - OwnFiles[1]), "Uninstall.lst"))
+            return true;
+    }
+    OwnFiles[0][0] = 0;
+    return false;
+}
 
 static bool IsOwnFile(const char* path)
 {
@@ -81,7 +97,7 @@ static int Depth(const char* path)
 {
     int depth = 0;
     for (const char* p = path; *p; p = NextChar(p))
-        depth += *p == '\\';
+        depth += *p == '\\' && p[1];     // a closing backslash adds no depth
     return depth;
 }
 
@@ -94,19 +110,18 @@ static void NoteStanding(void* context, const char* path, bool folder)
         int depth = Depth(path);
         if (depth > inUse->deepest)
             inUse->deepest = depth;
-        if (depth < inUse->shallowest)
-            inUse->shallowest = depth;
         return;
     }
     if (inUse->files++ < FilesNamed) {
-        size_t skip = inUse->folderLength < TextLength(path) ? inUse->folderLength : 0;
-        TextAppend(inUse->names, sizeof inUse->names, path + skip);
+        // Every path handed over lies strictly inside the install folder.
+        TextAppend(inUse->names, sizeof inUse->names, path + inUse->folderLength);
         TextAppend(inUse->names, sizeof inUse->names, "\n");
     }
     WCHAR wide[MAX_PATH];
     LPCWSTR files[] = {wide};
-    if (inUse->registerFiles && MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) > 0)
-        inUse->registerFiles(inUse->session, 1, files, 0, NULL, 0, NULL);
+    if (inUse->inSession && MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) > 0)
+        ((RmRegisterResourcesFunction)(void*)inUse->calls[1])(inUse->session, 1, files, 0, NULL,
+                                                               0, NULL);
 }
 
 static INT_PTR CALLBACK InUseProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -125,47 +140,39 @@ static INT_PTR CALLBACK InUseProcedure(HWND dialog, UINT message, WPARAM wParam,
 static bool AskToTryAgain(ListSource* list, const char* installFolder, InUse* inUse)
 {
     HMODULE manager = SilentMode ? NULL : LoadSystemLibrary("rstrtmgr.dll");
-    RmStartSessionFunction start = NULL;
-    RmGetListFunction getList = NULL;
-    RmEndSessionFunction end = NULL;
-    inUse->registerFiles = NULL;
+    bool found = manager != NULL;
+    for (int i = 0; found && i < 4; i++)
+        found = (inUse->calls[i] = GetProcAddress(manager, RmCalls[i])) != NULL;
     WCHAR key[CCH_RM_SESSION_KEY + 1];
-    if (manager) {
-        start = (RmStartSessionFunction)(void*)GetProcAddress(manager, "RmStartSession");
-        getList = (RmGetListFunction)(void*)GetProcAddress(manager, "RmGetList");
-        end = (RmEndSessionFunction)(void*)GetProcAddress(manager, "RmEndSession");
-        if (start && getList && end && start(&inUse->session, 0, key) == ERROR_SUCCESS)
-            inUse->registerFiles = (RmRegisterResourcesFunction)(void*)GetProcAddress(
-                manager, "RmRegisterResources");
-    }
+    inUse->inSession =
+        found && ((RmStartSessionFunction)(void*)inUse->calls[0])(&inUse->session, 0, key) == 0;
     VisitStandingEntries(list, installFolder, NoteStanding, inUse);
     UINT needed;
     UINT count = sizeof Holders / sizeof Holders[0];
     DWORD reasons;
-    if (!inUse->registerFiles || getList(inUse->session, &needed, &count, Holders, &reasons))
+    if (!inUse->inSession || ((RmGetListFunction)(void*)inUse->calls[2])(
+                                 inUse->session, &needed, &count, Holders, &reasons))
         count = 0;
+    char* names = inUse->names;
     if (count)
-        inUse->names[0] = 0;
+        names[0] = 0;
     for (UINT i = 0; i < count; i++) {
-        char name[256];
-        if (WideCharToMultiByte(CP_ACP, 0, Holders[i].strAppName, -1, name, sizeof name, NULL,
-                                NULL) > 0) {
-            TextAppend(inUse->names, sizeof inUse->names, name);
-            TextAppend(inUse->names, sizeof inUse->names, "\n");
-        }
+        size_t used = TextLength(names);
+        int length = WideCharToMultiByte(CP_ACP, 0, Holders[i].strAppName, -1, names + used,
+                                         (int)(sizeof inUse->names - used - 1), NULL, NULL);
+        names[length > 0 ? used + length - 1 : used] = 0;
+        TextAppend(names, sizeof inUse->names, "\n");
     }
-    if (!count && inUse->files > FilesNamed) {
-        const char* more = KeptTexts[KeptMore];
-        size_t used = TextLength(inUse->names);
-        TextFormat(inUse->names + used, sizeof inUse->names - used,
-                   IsSingleNumberFormat(more) ? more : "+%u",
+    if (!count && inUse->files > FilesNamed && IsSingleNumberFormat(KeptTexts[KeptMore])) {
+        size_t used = TextLength(names);
+        TextFormat(names + used, sizeof inUse->names - used, KeptTexts[KeptMore],
                    (unsigned)(inUse->files - FilesNamed));
     }
-    if (start && end)
-        end(inUse->session);
+    if (inUse->inSession)
+        ((RmEndSessionFunction)(void*)inUse->calls[3])(inUse->session);
     return inUse->files && !SilentMode &&
            DialogBoxIndirectParamA(OwnInstance, (LPCDLGTEMPLATEA)KeptDialog, NULL,
-                                   InUseProcedure, (LPARAM)inUse->names) == IDRETRY;
+                                   InUseProcedure, (LPARAM)names) == IDRETRY;
 }
 
 struct Schedule {
@@ -181,20 +188,15 @@ static void ScheduleEntry(void* context, const char* path, bool folder)
         schedule->refused = true;
 }
 
-UninstallResult FinishListedEntries(ListSource* list, const char* installFolder)
+UninstallResult RemoveAllListed(ListSource* list, const char* installFolder)
 {
-    // Left empty, cut or unnamed, they match no entry.
-    OwnExecutablePath(OwnFiles[0], MAX_PATH);
-    TextFormat(OwnFiles[1], MAX_PATH, "%sUninstall.lst", installFolder);
+    FindOwnFiles();
     InUse inUse;
     do {
+        RemoveListedEntries(list, installFolder);
+        inUse = {};
         inUse.folderLength = TextLength(installFolder);
-        inUse.files = 0;
-        inUse.deepest = 0;
-        inUse.shallowest = MAX_PATH;
-        inUse.names[0] = 0;
-    } while (AskToTryAgain(list, installFolder, &inUse) && RewindList(list) &&
-             RemoveListedEntries(list, installFolder));
+    } while (AskToTryAgain(list, installFolder, &inUse) && RewindList(list));
     // Folders left without a file in use hold what the user put there: they
     // stay, as they always have.
     if (inUse.files == 0)
@@ -203,29 +205,24 @@ UninstallResult FinishListedEntries(ListSource* list, const char* installFolder)
     // each is empty by the time its turn comes.
     Schedule schedule = {0, false};
     VisitStandingEntries(list, installFolder, ScheduleEntry, &schedule);
-    for (schedule.depth = inUse.deepest; schedule.depth >= inUse.shallowest; schedule.depth--)
+    for (schedule.depth = inUse.deepest; schedule.depth > Depth(installFolder); schedule.depth--)
         VisitStandingEntries(list, installFolder, ScheduleEntry, &schedule);
-    if (schedule.refused || !MoveFileExA(installFolder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
-        return UninstallIncomplete;
-    return UninstallAtRestart;
+    bool atRestart =
+        !schedule.refused && MoveFileExA(installFolder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (!SilentMode)
+        ShowUninstallEnd(atRestart, installFolder);
+    return atRestart ? UninstallAtRestart : UninstallIncomplete;
 }
 
 bool ShowRemovalWarning()
 {
     KeepInUseResources();
-    char path[MAX_PATH];
-    char list[MAX_PATH];
-    bool scheduled = OwnExecutablePath(path, sizeof path);
-    if (!scheduled) {
-        DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
-        path[length < sizeof path ? length : sizeof path - 1] = 0;
-    }
     // Never the tool of a product still installed: its list is deleted
     // before the script runs.
-    TextCopy(list, sizeof list, path);
-    char* name = FileNamePart(list);
-    scheduled = scheduled && TextCopy(name, sizeof list - (size_t)(name - list), "Uninstall.lst") &&
-                GetFileAttributesA(list) == INVALID_FILE_ATTRIBUTES;
+    bool scheduled = FindOwnFiles() && GetFileAttributesA(OwnFiles[1]) == INVALID_FILE_ATTRIBUTES;
+    char* path = OwnFiles[0];
+    if (!path[0])
+        ShownExecutableFolder(path, MAX_PATH);  // for the message only
     // Then its folder, named with its closing backslash.
     for (int step = 0; scheduled && step < 2; step++) {
         scheduled = MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;

@@ -52,16 +52,14 @@ typedef void (*StandingVisitor)(void* context, const char* path, bool folder);
 void VisitStandingEntries(ListSource* list, const char* installFolder, StandingVisitor visit,
                           void* context);
 
-// Entries left standing because programs hold them: with SilentMode, or
-// once the user chose to go on, what stands is scheduled for deletion when
-// the system next starts. Before the language module is released,
-// KeepInUseResources copies what the dialog and the messages need of it.
+// RemoveListedEntries, then for files left standing because programs hold
+// them: unless SilentMode, names them and lets the user try again; then
+// schedules what stands for deletion when the system next starts and says
+// so. UninstallDone when no listed file stands. Before the language module
+// is released, KeepInUseResources copies what the dialog and the messages
+// need of it.
 void KeepInUseResources();
-// UninstallDone when nothing listed stands.
-UninstallResult FinishListedEntries(ListSource* list, const char* installFolder);
-// "Uninstall completed" and what is left: the folder that goes at restart,
-// or the path to delete by hand.
-void ShowUninstallEnd(bool atRestart, const char* path);
+UninstallResult RemoveAllListed(ListSource* list, const char* installFolder);
 
 void RemoveLinks();
 
