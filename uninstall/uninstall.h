@@ -67,7 +67,7 @@ void RemoveLinks();
 // into a folder made for it in the temporary folder, which only the tool's
 // own account, the system and the administrators may change; false when no
 // whole script could be written (nothing is left then). With SilentMode the
-// script shows no warning when the executable survives.
+// warning run that it starts when the executable survives shows nothing.
 bool WriteRemovalScript(const char* executablePath);
 // Starts the script hidden; it removes itself and its folder at its end.
 // Returns false, with both removed, when the interpreter could not be started.
