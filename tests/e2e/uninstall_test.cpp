@@ -318,10 +318,10 @@ TEST_F(UninstallRun, SilentlyWhatIsInUseGoesAtTheNextRestart)
     Install("Lumbex");
     ASSERT_TRUE(CreateDirectoryA((folder + "\\Formats\\Old\\Deep").c_str(), NULL));
     ASSERT_TRUE(WriteBytes(folder + "\\Formats\\Old\\Deep\\kez.dat", "stand-in"));
-    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
-                           "Formats\r\nFormats\\Old\\Deep\r\nFormats\\Old\r\nLumbex.exe\r\n"
-                           "Formats\\Old\\Deep\\kez.dat\r\nkezext.dll\r\nlumbex.hlp\r\nKez.txt\r\n"
-                           "license.txt\r\nFormats\\kez.fmt\r\n100% sure.txt\r\n..\\bystander.txt\r\n"));
+    std::string list = folder + "\\Uninstall.lst";
+    // Listed after its parents, yet scheduled before them.
+    ASSERT_TRUE(WriteBytes(list, ReadBytes(list) +
+                                     "Formats\\Old\\Deep\\kez.dat\r\nFormats\\Old\\Deep\r\n"));
     HoldFiles();
     HANDLE deep = CreateFileA((folder + "\\Formats\\Old\\Deep\\kez.dat").c_str(), GENERIC_READ,
                               FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
@@ -332,9 +332,9 @@ TEST_F(UninstallRun, SilentlyWhatIsInUseGoesAtTheNextRestart)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(3010u, run.exitCode);
     EXPECT_EQ(std::vector<std::string>(), windows);
-    EXPECT_EQ(Names({Pending(folder + "\\Lumbex.exe"),
+    EXPECT_EQ(Names({Pending(folder + "\\Lumbex.exe"), Pending(folder + "\\kezext.dll"),
                      Pending(folder + "\\Formats\\Old\\Deep\\kez.dat"),
-                     Pending(folder + "\\kezext.dll"), Pending(folder + "\\Formats\\Old\\Deep"),
+                     Pending(folder + "\\Formats\\Old\\Deep"),
                      Pending(folder + "\\Formats\\Old"), Pending(folder + "\\Formats"),
                      Pending(folder + "\\")}),
               PendingDeletions());
