@@ -11,7 +11,7 @@
 // What the end of a run shows, copied while the language module is still
 // loaded: it is usually one of the files removed before they are needed.
 static const short KeptIds[] = {IDS_UNINSTALL_TITLE, IDS_UNINSTALL_DONE, IDS_DELETE_MANUALLY,
-                              IDS_REMOVED_AT_RESTART, IDS_IN_USE_MORE};
+                                IDS_REMOVED_AT_RESTART, IDS_IN_USE_MORE};
 enum { KeptTitle, KeptDone, KeptManual, KeptRestart, KeptMore, KeptCount };
 static char KeptTexts[KeptCount][256];
 static DWORD KeptDialog[512];
@@ -158,8 +158,11 @@ static bool AskToTryAgain(ListSource* list, const char* installFolder, InUse* in
         names[0] = 0;
     for (UINT i = 0; i < count; i++) {
         size_t used = TextLength(names);
-        int length = WideCharToMultiByte(CP_ACP, 0, Holders[i].strAppName, -1, names + used,
-                                         (int)(sizeof inUse->names - used - 1), NULL, NULL);
+        // With no room left the call would only measure, and write nothing.
+        int room = (int)(sizeof inUse->names - used) - 1;
+        int length = room > 0 ? WideCharToMultiByte(CP_ACP, 0, Holders[i].strAppName, -1,
+                                                     names + used, room, NULL, NULL)
+                              : 0;
         names[length > 0 ? used + length - 1 : used] = 0;
         TextAppend(names, sizeof inUse->names, "\n");
     }
