@@ -100,6 +100,10 @@ static int UninstallExitCode(UninstallResult result, bool bySwitch)
     switch (result) {
     case UninstallDone:
         return ExitDone;
+    case UninstallAtRestart:
+        return bySwitch ? ExitRestartNeeded : ExitDone;
+    case UninstallIncomplete:
+        return bySwitch ? ExitFailed : ExitDone;
     case UninstallDeclined:
         return bySwitch ? ExitDeclined : ExitDone;
     case UninstallNotStarted:

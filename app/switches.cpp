@@ -52,7 +52,8 @@ CommandChoice ParseCommandTail(const char* tail)
         bool quiet = WordIs(word, p, "/s");
         if (quiet || WordIs(word, p, "/norestart")) {
             choice.silent = choice.silent || quiet;
-            valid = valid && (mode == ModeSetup || mode == ModeUninstallSwitch);
+            valid = valid && (mode == ModeSetup || mode == ModeUninstallSwitch ||
+                              (quiet && mode == ModeWarning));
         } else if (first) {
             mode = ModeOfWord(word, p);
         } else {

@@ -112,9 +112,9 @@ const StoredChoice StoredChoices[StoredChoiceCount] = {
     {IDC_DESKTOP, SETTINGS_KEY "\\Links", "Desktop", 0},
     {IDC_STARTMENU, SETTINGS_KEY "\\Links", "StartMenu", 0},
     {IDC_PROGRAMS, SETTINGS_KEY "\\Links", "Programs", 1},
-    {IDC_SHELLEXT, SETTINGS_KEY, "ShellExt", 1},
-    {IDC_CASCADED, SETTINGS_KEY, "CascadedMenu", 0},
-    {IDC_MENUICONS, SETTINGS_KEY, "MenuIcons", 1},
+    {IDC_SHELLEXT, SettingsKey, "ShellExt", 1},
+    {IDC_CASCADED, SettingsKey, "CascadedMenu", 0},
+    {IDC_MENUICONS, SettingsKey, "MenuIcons", 1},
 };
 
 // "Lumbex95.exe": the archiver's name for the shell in an older version.

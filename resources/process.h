@@ -20,6 +20,7 @@ const DWORD PlatformNt = VER_PLATFORM_WIN32_NT;
 // Windows Installer).
 const int ExitDone = 0;
 const int ExitDeclined = 1602;  // the user answered No or cancelled; nothing was changed
+const int ExitRestartNeeded = 3010; // done once the system restarts
 const int ExitFailed = 1603;    // could not run, or could not do all of the work
 const int ExitBadCommandLine = 1639;    // a tail of no accepted form; nothing was run
 

@@ -22,6 +22,8 @@
 #define IDS_NO_ARCHIVER      5115
 #define IDS_SETUP_FAILED     5116
 #define IDS_BAD_COMMAND_LINE 5119
+#define IDS_REMOVED_AT_RESTART 5130
+#define IDS_IN_USE_MORE      5131
 
 // "SETUPDLG"
 #define IDC_KEZ              5101
@@ -45,6 +47,9 @@
 #define IDC_PRICELIST        5105
 #define IDC_HOMEPAGE         5106
 #define IDC_THANKS           5107
+
+// "INUSEDLG"
+#define IDC_IN_USE           5101
 
 #define IDC_UNUSED           -1
 

@@ -20,12 +20,11 @@ if ! wine --version >/dev/null 2>&1; then
     echo "      run as a 64-bit build under wine64 ($build/x64)."
     cmake -S "$root" -B "$build/x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
     cmake --build "$build/x64" -j2
-    # The end-to-end programs are left out of this run: some cases only the
-    # 32-bit build can show (the NSIS installers are 32-bit programs, the round
-    # trip's snapshot expects a WoW64 prefix's size), and under the 64-bit
-    # loader the concurrent uninstalls of the long-folder test once left the
-    # program group behind, which is not sorted out yet.
-    ctest --test-dir "$build/x64" --output-on-failure -L windows \
-        -E "^test_e2e|^signature_wine$"
+    # The end-to-end cases that only the 32-bit build can show are left out:
+    # the NSIS installers are 32-bit programs, the round trip's snapshot
+    # expects a WoW64 prefix's size, and wine's 64-bit loader keeps the files
+    # of an install folder whose name ends in a blank.
+    GTEST_FILTER="-Packaging.*:RoundTrip.*:UninstallRun.ANeighbourNamedWithoutTheTrailingBlankKeepsEverything" \
+        ctest --test-dir "$build/x64" --output-on-failure -L windows -E "^signature_wine$"
 fi
 "$root/scripts/fuzz.sh" "${LUMBEX_FUZZ_SECONDS:-15}"

@@ -74,17 +74,21 @@ UninstallResult RunUninstall()
     RemoveLinks();
     // A loaded language module cannot be deleted, and the install folder
     // would stay with it. Texts come from the own image from here on.
+    KeepInUseResources();
     ReleaseLanguageModule();
     RemoveInstalledEntry(folder, "lumbex.gid");
     RemoveInstalledEntry(folder, "lumbex.fts");
-    RemoveListedEntries(&list, folder);
+    UninstallResult result = RemoveAllListed(&list, folder);
     CloseListFile(&list);
     DeleteFileA("Uninstall.lst");
 
-    // Without a script the executable stays: say so rather than nothing.
+    // Without a script the executable stays: it goes at restart, or the
+    // user learns which file to delete.
     if (!WriteRemovalScript(executable) || !StartRemovalScript()) {
-        if (!SilentMode)
-            ShowRemovalWarning();
+        if (!ShowRemovalWarning())
+            result = UninstallIncomplete;
+        else if (result == UninstallDone)
+            result = UninstallAtRestart;
     }
-    return UninstallDone;
+    return result;
 }

@@ -169,12 +169,24 @@ bool IsLinkKind(DWORD attributes, DWORD reparseTag)
 
 enum EntryResult { EntryRemoved, EntryStanding, EntryGone };
 
+// Set while VisitStandingEntries runs: what passes the checks is handed to
+// it instead of deleted.
+static StandingVisitor Visitor;
+static void* VisitorContext;
+
+static EntryResult Visit(const char* path, DWORD attributes)
+{
+    Visitor(VisitorContext, path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    return EntryStanding;
+}
+
 // A link below the install folder may lead anywhere: nothing is removed or
 // changed through one, and one that is listed itself stays. Only what the
 // handle holds is checked, changed and deleted, whatever becomes of its
 // path meanwhile. attributes are those its name showed, or
 // INVALID_FILE_ATTRIBUTES.
-static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, DWORD attributes)
+static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, DWORD attributes,
+                                       const char* path)
 {
     const HandleCalls& calls = place.calls;
     // Asked of the handle only where the name showed a reparse point (asking
@@ -190,6 +202,8 @@ static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, 
     FoldedPath final;
     if (!FoldFinalPath(calls, entry, &final) || !LiesInside(final, place.foldedFinal))
         return EntryGone;
+    if (Visitor)
+        return Visit(path, attributes);
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
         FILE_BASIC_INFO basic = {};     // times of zero stay as they are
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -204,13 +218,16 @@ static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, 
 
 static EntryResult RemoveByHandle(const InstallPlace& place, const char* path, DWORD attributes)
 {
-    HANDLE entry = CreateFileA(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+    // Reading attributes is allowed whoever holds the entry.
+    DWORD access = Visitor ? FILE_READ_ATTRIBUTES
+                           : DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+    HANDLE entry = CreateFileA(path, access,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                                OPEN_EXISTING,
                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
     if (entry == INVALID_HANDLE_VALUE)
         return EntryStanding;   // in use or locked; a later pass may find it free
-    EntryResult result = RemoveThroughHandle(place, entry, attributes);
+    EntryResult result = RemoveThroughHandle(place, entry, attributes, path);
     CloseHandle(entry);
     return result;
 }
@@ -221,6 +238,8 @@ static EntryResult RemoveByPath(const InstallPlace& place, const char* path, DWO
         attributes = 0;         // unknown: tried as a file
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || LinkOnTheWay(place.written, path))
         return EntryGone;
+    if (Visitor)
+        return Visit(path, attributes);
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
         SetFileAttributesA(path, 0);
     bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) != 0
@@ -248,7 +267,7 @@ bool RemoveOpenEntry(const char* installFolder, HANDLE entry)
 {
     InstallPlace place;
     return FindInstallPlace(installFolder, &place) && place.byHandle &&
-           RemoveThroughHandle(place, entry, INVALID_FILE_ATTRIBUTES) == EntryRemoved;
+           RemoveThroughHandle(place, entry, INVALID_FILE_ATTRIBUTES, NULL) == EntryRemoved;
 }
 
 void RemoveInstalledEntry(const char* installFolder, const char* entry)
@@ -276,4 +295,14 @@ int RemoveListedEntries(ListSource* list, const char* installFolder)
         if (removed == 0 || standing == 0 || !RewindList(list))
             return passes;
     }
+}
+
+void VisitStandingEntries(ListSource* list, const char* installFolder, StandingVisitor visit,
+                          void* context)
+{
+    Visitor = visit;
+    VisitorContext = context;
+    if (RewindList(list))
+        RemoveListedEntries(list, installFolder);
+    Visitor = NULL;
 }

@@ -266,23 +266,11 @@ bool StartRemovalScript()
                                                flags, NULL, directory, &startup, &process);
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
-    if (started)
-        ExitProcess(ExitDone);
+    if (started) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return true;
+    }
     RemoveScript();
     return false;
-}
-
-void ShowRemovalWarning()
-{
-    char path[MAX_PATH];
-    if (!OwnExecutablePath(path, sizeof path)) {
-        DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
-        path[length < sizeof path ? length : sizeof path - 1] = 0;
-    }
-    // Only shown, never acted on: a cut message is acceptable.
-    char text[512];
-    TextFormat(text, sizeof text, "%s\n", LoadText(IDS_UNINSTALL_DONE));
-    size_t used = TextLength(text);
-    TextFormatOne(text + used, sizeof text - used, LoadText(IDS_DELETE_MANUALLY), path);
-    MessageBoxA(NULL, text, LoadText(IDS_UNINSTALL_TITLE), MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

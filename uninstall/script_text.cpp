@@ -41,7 +41,7 @@ bool FormatScriptPiece(char* text, size_t cap, ScriptPiece piece, const char* ex
     case ScriptTail:
         return TextFormat(text, cap, ":done\r\nif exist \"%s\" \"%s\" /warning", e, e);
     case ScriptSilentTail:
-        return TextCopy(text, cap, ":done");
+        return TextFormat(text, cap, ":done\r\nif exist \"%s\" \"%s\" /warning /s", e, e);
     case ScriptSelfDeletion:
         return TextFormat(text, cap, "\r\ndel \"%s\"", s);
     }

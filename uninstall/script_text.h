@@ -15,7 +15,7 @@ enum ScriptPiece {
     ScriptFirstLineStarted, // the same through "start /wait" (Windows 95 family)
     ScriptAttempt,
     ScriptTail,
-    ScriptSilentTail,       // the tail without the warning
+    ScriptSilentTail,       // the tail whose warning shows nothing
     ScriptSelfDeletion      // the last line on the Windows 95 family
 };
 const int ScriptAttempts = 5;

@@ -8,15 +8,17 @@
 
 enum UninstallResult {
     UninstallDone,          // all but the executable and its folder is gone
+    UninstallAtRestart,     // what programs held goes when the system next starts
+    UninstallIncomplete,    // something stays that could be neither removed nor scheduled
     UninstallDeclined,      // the user answered No: nothing changed
     UninstallNotStarted,    // no list file or no install folder: nothing changed
     UninstallRefused,       // a folder that no ANSI call can name: nothing changed
 };
 
 // Asks, cleans the registry and the shortcuts, removes the listed files and
-// hands over to the removal script (which ends the process). Returns only
-// when it stopped early or no script could be started. With SilentMode it
-// asks nothing and shows nothing.
+// hands over to the removal script, which removes the executable and its
+// folder once the process has ended. With SilentMode it asks nothing and
+// shows nothing.
 UninstallResult RunUninstall();
 
 // Registry clean-up; RestoreAssociations reads what RemoveRegistration deletes.
@@ -44,19 +46,35 @@ bool IsLinkKind(DWORD attributes, DWORD reparseTag);
 // begins with installFolder.
 bool LinkOnTheWay(const char* installFolder, const char* path);
 
+// Each listed entry that still stands and that the rules above would
+// remove, with its full path, from the start of the list.
+typedef void (*StandingVisitor)(void* context, const char* path, bool folder);
+void VisitStandingEntries(ListSource* list, const char* installFolder, StandingVisitor visit,
+                          void* context);
+
+// RemoveListedEntries, then for files left standing because programs hold
+// them: unless SilentMode, names them and lets the user try again; then
+// schedules what stands for deletion when the system next starts and says
+// so. UninstallDone when no listed file stands. Before the language module
+// is released, KeepInUseResources copies what the dialog and the messages
+// need of it.
+void KeepInUseResources();
+UninstallResult RemoveAllListed(ListSource* list, const char* installFolder);
+
 void RemoveLinks();
 
 // Writes "Uninstall.Kez.Bat" for the executable and the current directory
 // into a folder made for it in the temporary folder, which only the tool's
 // own account, the system and the administrators may change; false when no
 // whole script could be written (nothing is left then). With SilentMode the
-// script shows no warning when the executable survives.
+// warning run that it starts when the executable survives shows nothing.
 bool WriteRemovalScript(const char* executablePath);
-// Starts the script hidden and ends the process; the script removes itself
-// and its folder at its end. Returns false, with both removed, when the
-// interpreter could not be started.
+// Starts the script hidden; it removes itself and its folder at its end.
+// Returns false, with both removed, when the interpreter could not be started.
 bool StartRemovalScript();
-// Tells the user that the executable is still there ("/warning").
-void ShowRemovalWarning();
+// The executable is still there ("/warning", or no script): it and its
+// folder are scheduled for removal at restart, and without SilentMode the
+// user learns so, or which file to delete. False when nothing was scheduled.
+bool ShowRemovalWarning();
 
 #endif

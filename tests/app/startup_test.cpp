@@ -53,8 +53,13 @@ TEST(Dispatch, WaitSleepsTwoSecondsAndSilentAloneIsRefusedQuietly)
     CleanUp();
 }
 
-TEST(Dispatch, WarningNamesTheExecutable)
+// Where the executable cannot be scheduled for removal at restart (here the
+// system refuses; the e2e tests see it scheduled), the warning names it.
+TEST(Dispatch, WarningNamesTheExecutableLeftWithoutASchedule)
 {
+    const char* sessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, sessionManager, KEY_SET_VALUE));
+    std::string pending = RegRaw(HKEY_LOCAL_MACHINE, sessionManager, "PendingFileRenameOperations");
     StartUp(GetModuleHandleA(NULL));
     char self[MAX_PATH];
     GetModuleFileNameA(NULL, self, sizeof self);
@@ -62,9 +67,11 @@ TEST(Dispatch, WarningNamesTheExecutable)
     std::thread user([&] { answer = AnswerMessageBox("Uninstall Lumbex", IDOK, 10000); });
     DispatchCommandTail("/warning");
     user.join();
+    DenyKeyAccess(HKEY_LOCAL_MACHINE, sessionManager, 0);
     EXPECT_TRUE(answer.found);
     EXPECT_EQ(std::string("Uninstall completed\nYou should delete ") + self + " manually",
               answer.text);
+    EXPECT_EQ(pending, RegRaw(HKEY_LOCAL_MACHINE, sessionManager, "PendingFileRenameOperations"));
     CleanUp();
 }
 

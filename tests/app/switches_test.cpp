@@ -42,6 +42,8 @@ TEST(CommandTail, EachTailSelectsOneModeAndTheSilentFlag)
         {"/warning", ModeWarning, false},
         {"/WARNING now", ModeInvalid, false},
         {"/warning /norestart", ModeInvalid, false},
+        {"/warning /s", ModeWarning, true},
+        {"/warning /s /norestart", ModeInvalid, true},
         {"/warn", ModeInvalid, false},
         {"/bogus", ModeInvalid, false},
         {"/", ModeInvalid, false},

@@ -120,6 +120,9 @@ void HostileTest::TearDownTestSuite()
 
 void HostileTest::TearDown()
 {
+    // What a run left to the next restart must not reach the next test's files.
+    DeleteValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                "PendingFileRenameOperations");
     ForgetSetup();
 }
 

@@ -40,6 +40,8 @@ TEST(Dispatch, WarningShowsTheTextsBesideTheToolAndThePath)
     };
     for (const Case& c : cases) {
         std::string folder = Install(c.folder, c.module);
+        // Its product still installed: the tool is named, never scheduled.
+        ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "Lumbex.exe\r\n"));
         AnsweredRun w = RunAnswering("\"" + folder + "\\Uninstall.exe\" /warning", folder,
                                      c.caption, IDOK);
         ASSERT_TRUE(w.box.found) << c.folder;

@@ -215,8 +215,9 @@ protected:
                 c.list = "only.txt\r\n";
                 if (length == 260) {
                     c.survivors = {"Uninstall.exe"};
-                    c.windows.push_back("Uninstall Lumbex: Uninstall completed\nYou should delete " +
-                                        c.folder + "\\Uninstall.exe manually");
+                    c.windows.push_back("Uninstall Lumbex: Uninstall completed\nWindows removes "
+                                        "what is left of the folder " + c.folder +
+                                        "\\ when it next restarts.");
                 }
             }
         if (shape != "list-is-a-folder") {

@@ -55,6 +55,7 @@ class German : public testing::Test {
 protected:
     std::string folder;
     HMODULE templates = NULL;
+    HANDLE held = INVALID_HANDLE_VALUE;
 
     void SetUp() override
     {
@@ -70,6 +71,10 @@ protected:
     void TearDown() override
     {
         FreeLibrary(templates);
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        DeleteValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                    "PendingFileRenameOperations");
         CloseFolderWindows("Lumbex");
         ForgetSetup();
         RemoveTree(folder);
@@ -159,6 +164,8 @@ TEST_F(German, TheUninstallersQuestionAndWarningSpeakTheModulesLanguage)
     EXPECT_TRUE(question.run.finished);
     EXPECT_TRUE(Exists(folder + "\\Uninstall.exe"));
 
+    // Its product still installed, the tool is never scheduled for removal.
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "Lumbex.exe\r\n"));
     AnsweredRun warning = RunAnswering(tool + " /warning", folder, "Lumbex deinstallieren", IDOK);
     EXPECT_EQ("Deinstallation abgeschlossen\nBitte l\xF6schen Sie " + folder +
                   "\\Uninstall.exe von Hand",
@@ -181,6 +188,34 @@ TEST_F(German, UninstallRemovesTheModuleAndTheFolder)
         << (Exists(folder + "\\Uninstall.exe") ? "Uninstall.exe" : "");
     EXPECT_EQ(NULL, WaitForWindow("Lumbex deinstallieren", 0));
     EXPECT_EQ(NULL, WaitForWindow("Uninstall Lumbex", 0));
+}
+
+// The module is deleted with the other files before a file in use is
+// found: the dialog and the last message still speak its language.
+TEST_F(German, FilesInUseAreNamedInTheModulesLanguage)
+{
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "kezlng.dll\r\nLumbex.exe\r\nkezext.dll\r\n"));
+    held = CreateFileA((folder + "\\kezext.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                       OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram("\"" + folder + "\\Uninstall.exe\"", folder);
+    BoxAnswer question = AnswerMessageBox(Text(5104), IDYES, 15000);
+    HWND dialog = WaitForDialog(Text(5104), IDRETRY, "&Wiederholen", 15000);
+    ASSERT_TRUE(dialog != NULL);
+    ExpectModuleTexts(dialog, "INUSEDLG", {5101});
+    EXPECT_EQ("kezext.dll\n", ControlText(dialog, 5101));
+    EXPECT_FALSE(Exists(folder + "\\kezlng.dll"));
+    ClickButton(dialog, IDIGNORE);
+    Sleep(300);
+    BoxAnswer end = AnswerMessageBox(Text(5104), IDOK, 15000);
+    RunResult run = WaitProgram(process, start, 15000);
+    CloseHandle(process);
+    EXPECT_TRUE(question.found);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ("Deinstallation abgeschlossen\nWindows entfernt, was vom Ordner " + folder +
+                  "\\ noch \xFC" "brig ist, beim n\xE4" "chsten Neustart.",
+              end.text);
 }
 
 }  // namespace

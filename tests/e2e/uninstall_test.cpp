@@ -13,12 +13,37 @@
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
+#include "resources/resource.h"
 
 namespace {
 
 using Names = std::vector<std::string>;
 
 const char* const Caption = "Uninstall Lumbex";
+const char* const SessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
+
+// What is scheduled for deletion when the system next starts, as the
+// system's own paths ("\\??\\C:\\..."), in order.
+Names PendingDeletions()
+{
+    std::string bytes = RegRaw(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
+    Names deletions;
+    if (bytes == "<missing>")
+        return deletions;
+    // Pairs of names: what is renamed, and to what ("" deletes it).
+    std::vector<std::string> names;
+    for (size_t at = 0; at < bytes.size();) {
+        size_t end = bytes.find('\0', at);
+        if (end == std::string::npos)
+            end = bytes.size();
+        names.push_back(bytes.substr(at, end - at));
+        at = end + 1;
+    }
+    for (size_t i = 0; i + 1 < names.size(); i += 2)
+        if (!names[i].empty() && names[i + 1].empty())
+            deletions.push_back(names[i]);
+    return deletions;
+}
 
 // Every file and folder below path with its size, one per line.
 void ListTree(const std::string& path, std::string* listing)
@@ -54,6 +79,7 @@ protected:
     std::string folder;
     std::string tool;
     HANDLE held = INVALID_HANDLE_VALUE;
+    HANDLE running = NULL;
 
     // The install folder as the installer and setup mode leave it; the list
     // names the product's files, a folder before its contents, and one
@@ -85,8 +111,8 @@ protected:
 
     void TearDown() override
     {
-        if (held != INVALID_HANDLE_VALUE)
-            CloseHandle(held);
+        FreeFiles();
+        DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
         ForgetSetup();
         RemoveTree(root);
         RemoveScriptsLeft();
@@ -133,6 +159,34 @@ protected:
             EXPECT_FALSE(Exists(folder + "\\" + gone)) << gone;
         EXPECT_TRUE(Exists(root + "\\bystander.txt"));
     }
+
+    // The archiver runs from the install folder, and another program holds
+    // "kezext.dll" open without delete sharing, as the shell does.
+    void HoldFiles()
+    {
+        ASSERT_TRUE(CopyFileA(FixturePath("product\\Lumbex.exe").c_str(),
+                              (folder + "\\Lumbex.exe").c_str(), FALSE));
+        running = StartProgram("\"" + folder + "\\Lumbex.exe\" /stay", root);
+        ASSERT_TRUE(running);
+        held = CreateFileA((folder + "\\kezext.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                           OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    }
+
+    void FreeFiles()
+    {
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+        if (running) {
+            TerminateProcess(running, 0);
+            WaitForSingleObject(running, 5000);
+            CloseHandle(running);
+        }
+        running = NULL;
+    }
+
+    std::string Pending(const std::string& path) { return "\\??\\" + path; }
 
     bool WaitForScriptEnd(DWORD timeoutMs)
     {
@@ -188,23 +242,138 @@ TEST_F(UninstallRun, ANeighbourNamedWithoutTheTrailingBlankKeepsEverything)
         RemoveOnHost(folder + "\\");
 }
 
-TEST_F(UninstallRun, AnExecutableThatCannotBeDeletedEndsInTheWarning)
+// The script's warning run schedules the executable and its folder for the
+// next restart; where the system refuses that, it names the executable.
+TEST_F(UninstallRun, AnExecutableThatCannotBeDeletedGoesAtRestartOrIsNamed)
+{
+    for (bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "scheduling refused" : "scheduled");
+        Install("Lumbex");
+        if (refused)
+            ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, SessionManager, KEY_SET_VALUE));
+        held = CreateFileA(tool.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                           NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        BoxAnswer question;
+        RunResult run = Uninstall(IDYES, &question);
+        ASSERT_TRUE(run.finished);
+        ExpectCleanedUp();
+
+        BoxAnswer warning = Answer(IDOK, 20000);
+        DenyKeyAccess(HKEY_LOCAL_MACHINE, SessionManager, 0);
+        ASSERT_TRUE(warning.found);
+        if (refused) {
+            EXPECT_EQ("Uninstall completed\nYou should delete " + tool + " manually",
+                      warning.text);
+            EXPECT_EQ(Names(), PendingDeletions());
+        } else {
+            EXPECT_EQ("Uninstall completed\nWindows removes what is left of the folder " + folder +
+                          "\\ when it next restarts.",
+                      warning.text);
+            EXPECT_EQ(Names({Pending(tool), Pending(folder + "\\")}), PendingDeletions());
+        }
+        EXPECT_TRUE(WaitForScriptEnd(10000));
+        EXPECT_TRUE(Exists(tool));
+        EXPECT_TRUE(IsFolder(folder));
+        TearDown();
+    }
+}
+
+// The dialog names what is in use (here the files: wine's Restart Manager
+// names no programs); once they are freed, "Try again" removes everything
+// and no restart is needed.
+TEST_F(UninstallRun, FilesInUseAreNamedAndTryAgainRemovesThemOnceFreed)
 {
     Install("Lumbex");
-    held = CreateFileA(tool.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
-                       NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    BoxAnswer question;
-    RunResult run = Uninstall(IDYES, &question);
+    HoldFiles();
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram("\"" + tool + "\" /uninstall", "C:\\");
+    BoxAnswer question = Answer(IDYES, 15000);
+    ASSERT_TRUE(question.found);
+    HWND dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ("Lumbex.exe\nkezext.dll\n", ControlText(dialog, IDC_IN_USE));
+    SaveScreenshot(dialog, ScreenshotPath("files_in_use.bmp"));
+    // Still in use: the same dialog once more.
+    ASSERT_TRUE(ClickButtonAndWait(dialog, IDRETRY));
+    dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
+    ASSERT_TRUE(dialog);
+    FreeFiles();
+    ASSERT_TRUE(ClickButton(dialog, IDRETRY));
+    RunResult run = WaitProgram(process, start, 20000);
+    CloseHandle(process);
     ASSERT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
     ExpectCleanedUp();
+    EXPECT_EQ(Names(), PendingDeletions());
+    ASSERT_TRUE(WaitForScriptEnd(20000));
+    EXPECT_FALSE(Exists(folder));
+    EXPECT_EQ(NULL, WaitForWindow(Caption, 0));
+}
 
-    BoxAnswer warning = Answer(IDOK, 20000);
-    ASSERT_TRUE(warning.found);
-    EXPECT_EQ("Uninstall completed\nYou should delete " + tool + " manually", warning.text);
-    EXPECT_TRUE(WaitForScriptEnd(10000));
-    EXPECT_TRUE(Exists(tool));
-    EXPECT_TRUE(IsFolder(folder));
+// Silent: no window, 3010, and what stood goes at the next restart, files
+// before their folders; the file beside the folder stays.
+TEST_F(UninstallRun, SilentlyWhatIsInUseGoesAtTheNextRestart)
+{
+    Install("Lumbex");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\Formats\\Old\\Deep").c_str(), NULL));
+    ASSERT_TRUE(WriteBytes(folder + "\\Formats\\Old\\Deep\\kez.dat", "stand-in"));
+    std::string list = folder + "\\Uninstall.lst";
+    // Listed after its parents, yet scheduled before them.
+    ASSERT_TRUE(WriteBytes(list, ReadBytes(list) +
+                                     "Formats\\Old\\Deep\\kez.dat\r\nFormats\\Old\\Deep\r\n"));
+    HoldFiles();
+    HANDLE deep = CreateFileA((folder + "\\Formats\\Old\\Deep\\kez.dat").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, deep);
+    std::vector<std::string> windows;
+    RunResult run = RunRecordingWindows("\"" + tool + "\" /uninstall /s", "C:\\", {}, 3000,
+                                        &windows, [] { return !ScriptLeft(); });
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(3010u, run.exitCode);
+    EXPECT_EQ(std::vector<std::string>(), windows);
+    EXPECT_EQ(Names({Pending(folder + "\\Lumbex.exe"), Pending(folder + "\\kezext.dll"),
+                     Pending(folder + "\\Formats\\Old\\Deep\\kez.dat"),
+                     Pending(folder + "\\Formats\\Old\\Deep"),
+                     Pending(folder + "\\Formats\\Old"), Pending(folder + "\\Formats"),
+                     Pending(folder + "\\")}),
+              PendingDeletions());
+    EXPECT_FALSE(Exists(tool));
+    EXPECT_FALSE(Exists(folder + "\\license.txt"));
+
+    CloseHandle(deep);
+    FreeFiles();
+    RunResult restart = RunProgram("wineboot.exe -r", "C:\\", 60000);
+    ASSERT_TRUE(restart.finished);
+    EXPECT_TRUE(Eventually([&] { return !Exists(folder); }, 10000));
+    EXPECT_TRUE(Exists(root + "\\bystander.txt"));
+    EXPECT_EQ(Names(), PendingDeletions());
+}
+
+// Where the system refuses to schedule (it takes administrator rights),
+// the user learns which folder to delete, and the run ends with 1603.
+TEST_F(UninstallRun, RefusedSchedulingNamesTheFolderAndFails)
+{
+    Install("Lumbex");
+    HoldFiles();
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, SessionManager, KEY_SET_VALUE));
+    DWORD start = GetTickCount();
+    HANDLE process = StartProgram("\"" + tool + "\" /uninstall", "C:\\");
+    BoxAnswer question = Answer(IDYES, 15000);
+    HWND dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(ClickButtonAndWait(dialog, IDIGNORE));
+    BoxAnswer end = Answer(IDOK, 20000);
+    RunResult run = WaitProgram(process, start, 20000);
+    CloseHandle(process);
+    DenyKeyAccess(HKEY_LOCAL_MACHINE, SessionManager, 0);
+    ASSERT_TRUE(question.found);
+    ASSERT_TRUE(end.found);
+    EXPECT_EQ("Uninstall completed\nYou should delete " + folder + "\\ manually", end.text);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(1603u, run.exitCode);
+    EXPECT_EQ(Names(), PendingDeletions());
+    EXPECT_TRUE(Exists(folder + "\\kezext.dll"));
 }
 
 TEST_F(UninstallRun, NoChangesNothing)

@@ -47,15 +47,18 @@ CommandChoice Model(const std::string& tail)
             choice.silent = true;
     const std::string& first = words[0];
     bool options = true;
-    for (size_t i = 1; i < words.size(); i++)
+    bool quiet = true;      // only "/s" after the first word
+    for (size_t i = 1; i < words.size(); i++) {
         options = options && (words[i] == "/s" || words[i] == "/norestart");
+        quiet = quiet && words[i] == "/s";
+    }
     if (first == "/setup" && options)
         choice.mode = ModeSetup;
     else if (first == "/uninstall" && options)
         choice.mode = ModeUninstallSwitch;
     else if (first == "/wait" && words.size() == 1)
         choice.mode = ModeWait;
-    else if (first == "/warning" && words.size() == 1)
+    else if (first == "/warning" && quiet)
         choice.mode = ModeWarning;
     else
         choice.mode = ModeInvalid;

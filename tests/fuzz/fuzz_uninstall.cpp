@@ -119,7 +119,7 @@ void CheckScript(const std::string& e, const std::string& f, const std::string& 
         "start /wait \"" + ee + "\" /wait\r\n",
         "del \"" + ee + "\"\r\nrd \"" + ef + "\"\r\nif not exist \"" + ee + "\" goto done\r\n",
         ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning",
-        ":done",
+        ":done\r\nif exist \"" + ee + "\" \"" + ee + "\" /warning /s",
         "\r\ndel \"" + es + "\""};
     bool escapable = ee.size() < 520 && ef.size() < 520 && es.size() < 520;
     for (int piece = 0; piece < 6; piece++) {

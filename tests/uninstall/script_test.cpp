@@ -1,6 +1,7 @@
 // Writing the removal script into the real temporary folder and starting
-// the interpreter on it. StartRemovalScript ends the process, so it runs
-// in a child (a death test) that re-enters this test.
+// the interpreter on it. The script deletes the process's executable once
+// the process has ended, so each start runs in a child (a death test) that
+// re-enters this test and ends right after it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -233,8 +234,7 @@ void StartProbe(DWORD platform, const std::string& folder, bool selfDeleting)
     std::string script = RemovalScript();
     WriteBytes(script, "@cd > \"" + record + "\"" +
                            (selfDeleting ? "\r\n@del \"" + script + "\"" : std::string()));
-    StartRemovalScript();
-    ExitProcess(4);
+    ExitProcess(StartRemovalScript() ? 0 : 4);
 }
 
 std::string WaitForRecord(const std::string& record, const std::string& script)

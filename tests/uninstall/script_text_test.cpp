@@ -68,12 +68,13 @@ TEST(RemovalScript, NtFamilyRunsTheToolDirectly)
     EXPECT_EQ(17, std::count(expected.begin(), expected.end(), '\n'));
 }
 
-// A silent uninstall: nobody to tell that the executable stayed.
-TEST(RemovalScript, TheSilentTailShowsNoWarning)
+// A silent uninstall: nobody to tell that the executable stayed, but it is
+// still scheduled for removal at restart.
+TEST(RemovalScript, TheSilentTailSchedulesWithoutAWarning)
 {
     char text[ScriptTextCapacity];
     ASSERT_TRUE(FormatScriptPiece(text, sizeof text, ScriptSilentTail, E, F, S));
-    EXPECT_STREQ(":done", text);
+    EXPECT_EQ(Tail + " /s", std::string(text));
 }
 
 TEST(RemovalScript, WindowsNinetyFiveFamilyWaitsThroughStart)
