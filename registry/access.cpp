@@ -11,7 +11,11 @@ static bool HoldRequested;
 static REGSAM View;
 
 typedef BOOL(WINAPI* Wow64Query)(HANDLE, PBOOL);
+typedef LONG(WINAPI* DeleteInView)(HKEY, LPCSTR, REGSAM, DWORD);
+static DeleteInView DeleteKeyInView;
 
+// Every system with a second view has RegDeleteKeyExA; older ones lack it
+// and must not import it.
 void SetNativeRegistryView(bool native)
 {
     View = 0;
@@ -19,8 +23,10 @@ void SetNativeRegistryView(bool native)
         return;
     Wow64Query query =
         (Wow64Query)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+    DeleteKeyInView = (DeleteInView)(void*)GetProcAddress(GetModuleHandleA("advapi32.dll"),
+                                                          "RegDeleteKeyExA");
     BOOL wow64 = FALSE;
-    if (query && query(GetCurrentProcess(), &wow64) && wow64)
+    if (query && DeleteKeyInView && query(GetCurrentProcess(), &wow64) && wow64)
         View = KEY_WOW64_64KEY;
 }
 
@@ -205,26 +211,8 @@ DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void*
 
 bool DeleteRegKey(const char* key)
 {
-    LONG status;
-    const char* name = View ? FileNamePart(key) : key;
-    if (name != key) {
-        // A name relative to its parent opened in the view stays in it.
-        char parent[MAX_PATH];
-        HKEY opened;
-        size_t length = (size_t)(name - key) - 1;     // without the backslash
-        if (length >= sizeof parent)
-            return false;
-        for (size_t i = 0; i < length; i++)
-            parent[i] = key[i];
-        parent[length] = 0;
-        status = RegOpenKeyExA(GetRegistryRoot(), parent, 0, KEY_WRITE | View, &opened);
-        if (status == ERROR_SUCCESS) {
-            status = RegDeleteKeyA(opened, name);
-            RegCloseKey(opened);
-        }
-    } else {
-        status = RegDeleteKeyA(GetRegistryRoot(), key);
-    }
+    LONG status = View ? DeleteKeyInView(GetRegistryRoot(), key, View, 0)
+                       : RegDeleteKeyA(GetRegistryRoot(), key);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 

@@ -9,8 +9,7 @@ void SetRegistryRoot(HKEY root);
 HKEY GetRegistryRoot();
 // With native set, keys are opened in the view that the 64-bit shell reads:
 // a 32-bit process under WoW64 is otherwise led to the 32-bit one. Only on
-// the NT family, looked up at run time. Deleting a key goes through its
-// parent then.
+// the NT family, looked up at run time.
 void SetNativeRegistryView(bool native);
 REGSAM GetRegistryView();
 

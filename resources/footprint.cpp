@@ -5,8 +5,7 @@
 
 #define WINDOWS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\"
 #define SETTINGS_KEY "Software\\Lumbex\\Setup"
-#define CLASS_KEY "CLSID\\" SHELL_EXTENSION_CLSID
-#define SERVER_KEY CLASS_KEY "\\InProcServer32"
+#define SERVER_KEY "CLSID\\" SHELL_EXTENSION_CLSID "\\InProcServer32"
 
 const char ProductKey[] = "Software\\Lumbex";
 const char SettingsKey[] = SETTINGS_KEY;
@@ -85,21 +84,27 @@ void ForEachVolumeExtension(void (*visit)(const char* extension))
 }
 
 const ShellExtensionValue ShellExtensionValues[ShellExtensionValueCount] = {
-    {CLASS_KEY, "", "Lumbex", false},
-    {SERVER_KEY, "", NULL, false},
-    {SERVER_KEY, "ThreadingModel", "Apartment", false},
-    {"Lumbex\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
-    {"Lumbex\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
-    {"Lumbex.ZIP\\shellex\\ContextMenuHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
-    {"Lumbex.ZIP\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", "", true},
-    {"exefile\\shellex\\PropertySheetHandlers\\" SHELL_EXTENSION_CLSID, "", "", false},
-    {"Lumbex\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID, true},
-    {"Lumbex.ZIP\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID, true},
-    {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
-    {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
-    {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
-    {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false},
+    {"CLSID", "", "Lumbex", false, true},
+    {SERVER_KEY, "", NULL, false, false},
+    {SERVER_KEY, "ThreadingModel", "Apartment", false, false},
+    {"Lumbex\\shellex\\ContextMenuHandlers", "", "", true, true},
+    {"Lumbex\\shellex\\PropertySheetHandlers", "", "", true, true},
+    {"Lumbex.ZIP\\shellex\\ContextMenuHandlers", "", "", true, true},
+    {"Lumbex.ZIP\\shellex\\PropertySheetHandlers", "", "", true, true},
+    {"exefile\\shellex\\PropertySheetHandlers", "", "", false, true},
+    {"Lumbex\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID, true, false},
+    {"Lumbex.ZIP\\shellex\\DropHandler", "", SHELL_EXTENSION_CLSID, true, false},
+    {"*\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false, false},
+    {"Folder\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false, false},
+    {"Folder\\shellex\\DragDropHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false, false},
+    {"Drives\\shellex\\ContextMenuHandlers\\Lumbex", "", SHELL_EXTENSION_CLSID, false, false},
 };
+
+bool ShellExtensionKey(char* key, size_t cap, const ShellExtensionValue& value)
+{
+    return value.classNamed ? TextFormat(key, cap, "%s\\%s", value.key, SHELL_EXTENSION_CLSID)
+                            : TextCopy(key, cap, value.key);
+}
 
 // The rows up to "ShellExt" are read first: its value decides whether the
 // last two boxes may be changed.

@@ -75,9 +75,12 @@ struct ShellExtensionValue {
     const char* name;
     const char* data;           // NULL: the extension's path
     bool belowProgId;
+    bool classNamed;            // the key goes on with a backslash and the class
 };
 const int ShellExtensionValueCount = 14;
 extern const ShellExtensionValue ShellExtensionValues[ShellExtensionValueCount];
+// The value's whole key; false when it does not fit.
+bool ShellExtensionKey(char* key, size_t cap, const ShellExtensionValue& value);
 
 // The stored choices: a check box of the options dialog each, read at its
 // start and written by the action that the box belongs to.

@@ -14,8 +14,10 @@ static void RegisterShellExtension()
     if (!InstallFilePath(server, sizeof server, "kezext.dll"))
         return;
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    char key[96];
     for (const ShellExtensionValue& value : ShellExtensionValues)
-        WriteRegString(value.key, value.name, value.data ? value.data : server);
+        if (ShellExtensionKey(key, sizeof key, value))
+            WriteRegString(key, value.name, value.data ? value.data : server);
 }
 
 // The archiver's path for the shell, and the install folder beside it.

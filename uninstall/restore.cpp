@@ -196,7 +196,9 @@ void RemoveRegistration()
     }
     // Deepest first: a key that still has subkeys is not deleted.
     SetRegistryRoot(HKEY_CLASSES_ROOT);
+    char key[96];
     for (int i = ShellExtensionValueCount - 1; i >= 0; i--)
-        if (!ShellExtensionValues[i].belowProgId)
-            DeleteRegKey(ShellExtensionValues[i].key);
+        if (!ShellExtensionValues[i].belowProgId &&
+            ShellExtensionKey(key, sizeof key, ShellExtensionValues[i]))
+            DeleteRegKey(key);
 }

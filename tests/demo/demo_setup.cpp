@@ -35,7 +35,7 @@ void ShowRegistry()
     ShowTree("HKCR", HKEY_CLASSES_ROOT, "Lumbex.ZIP");
     ShowTree("HKCR", HKEY_CLASSES_ROOT, "CLSID\\" SHELL_EXTENSION_CLSID);
     for (const ShellExtensionValue& handler : ShellHandlers())
-        ShowTree("HKCR", HKEY_CLASSES_ROOT, handler.key);
+        ShowTree("HKCR", HKEY_CLASSES_ROOT, ShellKey(handler));
     ShowTree("HKLM", HKEY_LOCAL_MACHINE, UninstallEntryKey);
     ShowTree("HKLM", HKEY_LOCAL_MACHINE, AppPathKey);
     Show(std::string("  [HKLM\\") + ApprovedKey + "] (one of its values)");

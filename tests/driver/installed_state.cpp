@@ -100,7 +100,7 @@ void PlaceSetupRegistry(const std::string& folder)
 void PlaceShellRegistration(const std::string& folder)
 {
     for (const ShellExtensionValue& value : ShellExtensionValues)
-        Text(HKEY_CLASSES_ROOT, value.key, value.name,
+        Text(HKEY_CLASSES_ROOT, ShellKey(value), value.name,
              value.data ? value.data : folder + "\\kezext.dll");
     HKEY machine = HKEY_LOCAL_MACHINE;
     Text(machine, UninstallEntryKey, "DisplayName", "Lumbex archiver");

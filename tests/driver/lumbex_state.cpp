@@ -24,7 +24,7 @@ void ForEachOwnKey(Visit visit)
         visit(HKEY_CLASSES_ROOT, volume, (const char*)NULL);
     for (const ShellExtensionValue& value : ShellExtensionValues)
         if (!value.belowProgId)
-            visit(HKEY_CLASSES_ROOT, value.key, (const char*)NULL);
+            visit(HKEY_CLASSES_ROOT, ShellKey(value), (const char*)NULL);
     for (const RemovedItem& item : RemovedItems)
         visit(RootKey(item.root), item.key, item.removal == DeleteOneValue ? item.value : NULL);
     visit(HKEY_LOCAL_MACHINE, CapabilitiesKey, (const char*)NULL);
@@ -52,11 +52,17 @@ std::vector<std::string> ArchiverExtensions()
     return extensions;
 }
 
+std::string ShellKey(const ShellExtensionValue& value)
+{
+    char key[96];
+    return ShellExtensionKey(key, sizeof key, value) ? key : "";
+}
+
 std::vector<ShellExtensionValue> ShellHandlers()
 {
     std::vector<ShellExtensionValue> handlers;
     for (const ShellExtensionValue& value : ShellExtensionValues)
-        if (!value.belowProgId && strncmp(value.key, "CLSID\\", 6) != 0)
+        if (!value.belowProgId && ShellKey(value).compare(0, 6, "CLSID\\") != 0)
             handlers.push_back(value);
     return handlers;
 }

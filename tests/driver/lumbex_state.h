@@ -42,6 +42,8 @@ std::vector<std::string> VolumeExtensions();
 // Shell integration's handlers in the shell's own types (not below the
 // archiver's types, nor its class).
 std::vector<ShellExtensionValue> ShellHandlers();
+// A shell extension value's whole key.
+std::string ShellKey(const ShellExtensionValue& value);
 
 // Low 16 bits of the CRC-32 of bytes, as archive headers carry it.
 unsigned HeaderCrc(const std::string& bytes);

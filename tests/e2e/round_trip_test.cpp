@@ -42,7 +42,7 @@ std::vector<Allowance> Allowances()
          "empty, the shell's own: made by the shell window in which setup opens the program "
          "group"}};
     for (const ShellExtensionValue& handler : ShellHandlers()) {
-        std::string key = handler.key;
+        std::string key = ShellKey(handler);
         for (size_t cut = key.find('\\'); cut != std::string::npos; cut = key.find('\\', cut + 1))
             allowances.push_back({"+ key HKLM\\Software\\Classes\\" + key.substr(0, cut),
                                   "empty, made on the way to " + key +

@@ -33,13 +33,13 @@ protected:
     void ExpectShellExtension()
     {
         for (const ShellExtensionValue& value : ShellExtensionValues)
-            ExpectText(HKEY_CLASSES_ROOT, value.key, value.name,
+            ExpectText(HKEY_CLASSES_ROOT, ShellKey(value), value.name,
                        value.data ? value.data : folder + "\\kezext.dll");
     }
     static void ExpectNoShellExtension()
     {
         for (const ShellExtensionValue& value : ShellExtensionValues)
-            EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
+            EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ShellKey(value))) << ShellKey(value);
     }
     // The five entries: the executable's own folder for the uninstall command
     // and the archiver's path, the current directory for "Path".

@@ -363,7 +363,7 @@ TEST_F(Restore, RegistrationGoesAndEverythingElseStaysByteIdentical)
     EXPECT_EQ(std::vector<std::string>(), PresentArchiverRegistry());
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, older));
     for (const ShellExtensionValue& value : ShellExtensionValues)
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, value.key)) << value.key;
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ShellKey(value))) << ShellKey(value);
     for (const std::string& ext : ArchiverExtensions())
         EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, ext, "")) << ext;
     Remove(OthersRegistry());
