@@ -52,7 +52,9 @@ Names Associated(const std::string& extension)
     return {"[" + extension + "]",
             SzLine("@", extension == ".zip" ? "Lumbex.ZIP" : "Lumbex"),
             SzLine("Content Type", extension == ".kez" ? "application/x-kez-compressed"
-                                                        : "application/x-compressed")};
+                                                        : "application/x-compressed"),
+            "[" + extension + "\\OpenWithProgids]",
+            SzLine(extension == ".zip" ? "Lumbex.ZIP" : "Lumbex", "")};
 }
 
 class HostileRegistry : public HostileTest {
