@@ -1,5 +1,6 @@
 #include "registry.h"
 
+#include "../resources/footprint.h"
 #include "../resources/process.h"
 #include "../resources/text.h"
 
@@ -37,7 +38,18 @@ REGSAM GetRegistryView()
 
 void SetRegistryRoot(HKEY root)
 {
-    ChosenRoot = root;
+    ChosenRoot = ScopedRoot(root);
+}
+
+bool EnterUserScope()
+{
+    HKEY classes;
+    DWORD disposition;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, NULL, REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, NULL, &classes, &disposition) != ERROR_SUCCESS)
+        return false;
+    UserClasses = classes;
+    return true;
 }
 
 HKEY GetRegistryRoot()

@@ -5,7 +5,11 @@
 
 #include <windows.h>
 
+// Machine-wide roots stand for the user's own in the user's scope.
 void SetRegistryRoot(HKEY root);
+// From here on the run is in the current user's scope; false, and still in
+// the machine's, when the user's classes cannot be written.
+bool EnterUserScope();
 HKEY GetRegistryRoot();
 // With native set, keys are opened in the view that the 64-bit shell reads:
 // a 32-bit process under WoW64 is otherwise led to the 32-bit one. Only on

@@ -16,17 +16,24 @@ const char CapabilitiesKey[] = "Software\\Lumbex\\Capabilities";
 const char FileAssociationsKey[] = "Software\\Lumbex\\Capabilities\\FileAssociations";
 const char RegisteredAppsKey[] = "Software\\RegisteredApplications";
 
+HKEY UserClasses;
+
+HKEY ScopedRoot(HKEY root)
+{
+    if (UserClasses) {
+        if (root == HKEY_CLASSES_ROOT)
+            return UserClasses;
+        if (root == HKEY_LOCAL_MACHINE)
+            return HKEY_CURRENT_USER;
+    }
+    return root;
+}
+
 HKEY RootKey(FootprintRoot root)
 {
-    switch (root) {
-    case LocalMachine:
-        return HKEY_LOCAL_MACHINE;
-    case CurrentUser:
-        return HKEY_CURRENT_USER;
-    case ClassesRoot:
-        break;
-    }
-    return HKEY_CLASSES_ROOT;
+    return ScopedRoot(root == LocalMachine  ? HKEY_LOCAL_MACHINE
+                      : root == CurrentUser ? HKEY_CURRENT_USER
+                                            : HKEY_CLASSES_ROOT);
 }
 
 bool ExtensionSettingsKey(char* key, size_t cap, const char* extension)
@@ -171,7 +178,7 @@ bool IsOwnShellNew(const ArchiveType& type)
     char key[80];
     HKEY opened;
     if (!TextFormat(key, sizeof key, "%s\\ShellNew", type.extension) ||
-        RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        RegOpenKeyExA(RootKey(ClassesRoot), key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return false;
     BYTE own[32];
     DWORD ownSize = OwnTemplate(type, own, sizeof own);

@@ -11,6 +11,13 @@
 // Class of the archiver's shell extension "kezext.dll".
 #define SHELL_EXTENSION_CLSID "{3E9F6A12-B7C4-4D08-9E51-2A6CD40F83B7}"
 
+// The scope of a run: all users, or the current user alone, where setup may
+// not write machine-wide. In the user's scope UserClasses is the user's own
+// Software\Classes, open for the run; the machine's roots stand for the
+// user's (the classes root for UserClasses, HKEY_LOCAL_MACHINE for
+// HKEY_CURRENT_USER) wherever a root is named.
+extern HKEY UserClasses;
+HKEY ScopedRoot(HKEY root);
 enum FootprintRoot { ClassesRoot, LocalMachine, CurrentUser };
 HKEY RootKey(FootprintRoot root);
 

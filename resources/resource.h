@@ -24,6 +24,8 @@
 #define IDS_BAD_COMMAND_LINE 5119
 #define IDS_REMOVED_AT_RESTART 5130
 #define IDS_IN_USE_MORE      5131
+#define IDS_SCOPE_ALL        5132
+#define IDS_SCOPE_USER       5133
 
 // "SETUPDLG"
 #define IDC_KEZ              5101
@@ -47,6 +49,7 @@
 #define IDC_PRICELIST        5105
 #define IDC_HOMEPAGE         5106
 #define IDC_THANKS           5107
+#define IDC_SCOPE            5108
 
 // "INUSEDLG"
 #define IDC_IN_USE           5101

@@ -29,7 +29,7 @@ static void Require(bool done)
 // by then.
 static bool KeepAside(HKEY root, const char* key, const char* saved)
 {
-    if (CopyRegTreeBetween(HKEY_CLASSES_ROOT, key, root, saved))
+    if (CopyRegTreeBetween(RootKey(ClassesRoot), key, root, saved))
         return true;
     SetRegistryRoot(root);
     RemoveRegTree(saved);

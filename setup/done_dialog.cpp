@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "../resources/footprint.h"
 #include "../resources/path_forms.h"
 #include "../resources/process.h"
 #include "../resources/resource.h"
@@ -102,6 +103,7 @@ static void OnInitDialog(HWND dialog, LPARAM setupWindow)
     char folder[MAX_PATH];
     if (GetInstallFolder(folder, sizeof folder))
         SetDlgItemTextA(dialog, IDC_FOLDER, folder);
+    SetDlgItemTextA(dialog, IDC_SCOPE, LoadText(UserClasses ? IDS_SCOPE_USER : IDS_SCOPE_ALL));
     if (SilentMode)
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
 }

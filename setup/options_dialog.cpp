@@ -130,15 +130,47 @@ static int Fail(int textId, const char* detail)
     return ExitFailed;
 }
 
+// Setup writes for all users only where every machine-wide key that it
+// writes, or the nearest one above it that stands, takes its writes: a
+// standard user's token takes none. The system checks the rights when a
+// key is opened.
+static bool MayWriteBelow(const char* key)
+{
+    char path[MAX_PATH];
+    if (!TextCopy(path, sizeof path, key))
+        return false;
+    for (;;) {
+        HKEY opened;
+        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
+                                    KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &opened);
+        if (status == ERROR_SUCCESS) {
+            RegCloseKey(opened);
+            return true;
+        }
+        char* name = FileNamePart(path);
+        if (status != ERROR_FILE_NOT_FOUND || name == path)
+            return false;
+        name[-1] = 0;
+    }
+}
+
+static bool MayWriteMachineWide()
+{
+    return MayWriteBelow("Software\\Classes") && MayWriteBelow(UninstallEntryKey) &&
+           MayWriteBelow(AppPathKey) && MayWriteBelow(ApprovedKey);
+}
+
 // Every path that setup writes begins with the install folder, the tool's
 // own: without a form that the ANSI calls can take, or without the archiver
-// in it, setup writes nothing.
+// in it, setup writes nothing. Nor where it may write for nobody.
 int RunSetupMode()
 {
     char folder[MAX_PATH];
     int refusal = EnterInstallFolder(folder, sizeof folder);
     if (refusal)
         return Fail(refusal, folder);
+    if (!MayWriteMachineWide() && !EnterUserScope())
+        return Fail(IDS_SETUP_FAILED, "HKEY_CURRENT_USER");
     Failure = "SETUPDLG";
     INT_PTR result = OpenDialog("SETUPDLG", SetupDialogProc, 0);
     if (result == ExitDone || result == ExitDeclined)

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "../resources/footprint.h"
 #include "../resources/process.h"
 #include "../registry/registry.h"
 #include "../resources/path_forms.h"
@@ -127,7 +128,8 @@ void CreateLinks(HWND dialog)
         {LoadText(IDS_MANUAL_LINK), "Kez.txt"},
     };
     ProgramGroup(dialog, allocator, CSIDL_PROGRAMS, items, 3, ProgramGroupPath);
-    if (PlatformId == PlatformNt) {
+    // The group for all users is the machine's, as the registration is.
+    if (PlatformId == PlatformNt && !UserClasses) {
         char common[MAX_PATH];
         ProgramGroup(dialog, allocator, CSIDL_COMMON_PROGRAMS, items, 3, common);
     }

@@ -1,5 +1,7 @@
 #include "uninstall.h"
 
+#include "../registry/registry.h"
+#include "../resources/footprint.h"
 #include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/resource.h"
@@ -45,6 +47,22 @@ static UninstallResult CheckPaths(char* executable, size_t executableCap)
     return UninstallDone;
 }
 
+static bool EntryNames(HKEY root, const char* folder)
+{
+    char location[MAX_PATH + 1];
+    SetRegistryRoot(root);
+    return ReadRegText(UninstallEntryKey, "InstallLocation", location, sizeof location) &&
+           AppendBackslash(location, sizeof location) && TextEqualNoCase(location, folder);
+}
+
+// Setup's scope, as its entry records it: the current user's where only the
+// user's own entry names this folder.
+static void EnterSetupScope(const char* folder)
+{
+    if (!EntryNames(HKEY_LOCAL_MACHINE, folder) && EntryNames(HKEY_CURRENT_USER, folder))
+        EnterUserScope();
+}
+
 UninstallResult RunUninstall()
 {
     char executable[MAX_PATH];
@@ -68,6 +86,7 @@ UninstallResult RunUninstall()
     if (!OpenList(&list))
         return UninstallNotStarted;
 
+    EnterSetupScope(folder);
     RestoreAssociations();
     RemoveRegistration();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);

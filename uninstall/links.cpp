@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "../resources/footprint.h"
 #include "../resources/process.h"
 #include "../resources/path_forms.h"
 #include "../resources/text.h"
@@ -53,6 +54,6 @@ void RemoveLinks()
     RemoveShortcut(allocator, CSIDL_DESKTOPDIRECTORY);
     RemoveShortcut(allocator, CSIDL_STARTMENU);
     RemoveProgramGroup(allocator, CSIDL_PROGRAMS);
-    if (PlatformId == PlatformNt)
+    if (PlatformId == PlatformNt && !UserClasses)
         RemoveProgramGroup(allocator, CSIDL_COMMON_PROGRAMS);
 }

@@ -12,10 +12,11 @@ enum Owner { OwnType, OtherType, UnknownOwner };
 
 static Owner ExtensionOwner(const char* extension)
 {
-    // Always the merged classes root, whatever root the layer has selected.
+    // The merged classes root, or the user's own in that scope, whatever
+    // root the layer has selected.
     char type[80];
     LONG size = sizeof type;
-    LONG status = RegQueryValueA(HKEY_CLASSES_ROOT, extension, type, &size);
+    LONG status = RegQueryValueA(RootKey(ClassesRoot), extension, type, &size);
     // No such extension, or a type longer than any of the archiver's.
     if (status == ERROR_FILE_NOT_FOUND || status == ERROR_MORE_DATA)
         return OtherType;
@@ -80,7 +81,7 @@ static bool RestoreShellNew(const ArchiveType& type, HKEY root, const char* sett
     bool kept = RegKeyExists(saved);
     SetRegistryRoot(HKEY_CLASSES_ROOT);
     return RemoveRegTree(shellNew) &&
-           (!kept || CopyRegTreeBetween(root, saved, HKEY_CLASSES_ROOT, shellNew));
+           (!kept || CopyRegTreeBetween(root, saved, RootKey(ClassesRoot), shellNew));
 }
 
 // Gives the extension back what it meant before setup, and drops the record
