@@ -45,6 +45,7 @@ bool EnterUserScope()
 {
     HKEY classes;
     DWORD disposition;
+    // A new profile may not have the key yet.
     if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, NULL, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, NULL, &classes, &disposition) != ERROR_SUCCESS)
         return false;

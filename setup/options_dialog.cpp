@@ -130,34 +130,35 @@ static int Fail(int textId, const char* detail)
     return ExitFailed;
 }
 
-// Setup writes for all users only where every machine-wide key that it
-// writes, or the nearest one above it that stands, takes its writes: a
+// Setup writes for all users only where the parent of every machine-wide
+// key it writes, or the nearest key above that stands, takes its writes: a
 // standard user's token takes none. The system checks the rights when a
 // key is opened.
-static bool MayWriteBelow(const char* key)
+static bool MayWriteBelowParent(const char* key)
 {
     char path[MAX_PATH];
     if (!TextCopy(path, sizeof path, key))
         return false;
-    for (;;) {
-        HKEY opened;
-        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0,
-                                    KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &opened);
-        if (status == ERROR_SUCCESS) {
-            RegCloseKey(opened);
-            return true;
-        }
+    LONG status = ERROR_FILE_NOT_FOUND;
+    while (status == ERROR_FILE_NOT_FOUND) {
         char* name = FileNamePart(path);
-        if (status != ERROR_FILE_NOT_FOUND || name == path)
+        if (name == path)
             return false;
         name[-1] = 0;
+        HKEY opened;
+        status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE,
+                               &opened);
+        if (status == ERROR_SUCCESS)
+            RegCloseKey(opened);
     }
+    return status == ERROR_SUCCESS;
 }
 
 static bool MayWriteMachineWide()
 {
-    return MayWriteBelow("Software\\Classes") && MayWriteBelow(UninstallEntryKey) &&
-           MayWriteBelow(AppPathKey) && MayWriteBelow(ApprovedKey);
+    return MayWriteBelowParent("Software\\Classes\\.kez") &&
+           MayWriteBelowParent(UninstallEntryKey) && MayWriteBelowParent(AppPathKey) &&
+           MayWriteBelowParent(ApprovedKey);
 }
 
 // Every path that setup writes begins with the install folder, the tool's

@@ -15,9 +15,18 @@ const char* RootName(HKEY root)
 
 // Every key of the footprint but the archive extensions, and the values it
 // owns in keys of others (value not NULL).
+// In the machine's scope, and in the current user's where setup serves that
+// user alone.
 template <typename Visit>
-void ForEachOwnKey(Visit visit)
+void ForEachOwnKey(Visit visitOne)
 {
+    auto visit = [&](HKEY root, const std::string& key, const char* value) {
+        visitOne(root, key, value);
+        if (root == HKEY_CLASSES_ROOT)
+            visitOne(HKEY_CURRENT_USER, "Software\\Classes\\" + key, value);
+        else if (root == HKEY_LOCAL_MACHINE)
+            visitOne(HKEY_CURRENT_USER, key, value);
+    };
     for (const ProgId& id : ProgIds)
         visit(HKEY_CLASSES_ROOT, id.name, (const char*)NULL);
     for (const std::string& volume : VolumeExtensions())
@@ -69,8 +78,10 @@ std::vector<ShellExtensionValue> ShellHandlers()
 
 void ResetArchiverRegistry()
 {
-    for (const ArchiveType& type : ArchiveTypeTable)
+    for (const ArchiveType& type : ArchiveTypeTable) {
         DeleteTree(HKEY_CLASSES_ROOT, type.extension);
+        DeleteTree(HKEY_CURRENT_USER, std::string("Software\\Classes\\") + type.extension);
+    }
     ForEachOwnKey([](HKEY root, const std::string& key, const char* value) {
         if (value)
             DeleteValue(root, key, value);

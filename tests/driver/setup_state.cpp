@@ -81,6 +81,11 @@ void ExpectProductGone(const std::string& folder)
         EXPECT_FALSE(ValueExists(HKEY_CLASSES_ROOT, std::string(type.extension) +
                                  "\\OpenWithProgids", type.progId));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+    // Nor anything of the current user's scope.
+    for (const char* key : {UninstallEntryKey, AppPathKey, CapabilitiesKey, ProductKey,
+                            "Software\\Classes\\Lumbex", "Software\\Classes\\.kez"})
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key)) << key;
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, RegisteredAppsKey, "Lumbex"));
 }
 
 void ExpectLink(const std::string& link, const std::string& target)

@@ -129,6 +129,118 @@ TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
     ExpectAllGone();
 }
 
+// A key's access list for the length of a test, whatever the test asserts.
+class KeptAccess {
+public:
+    KeptAccess(HKEY root, const std::string& path) : root(root), path(path)
+    {
+        HKEY key;
+        DWORD size = sizeof bytes;
+        kept = RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL, &key) == ERROR_SUCCESS;
+        if (kept) {
+            kept = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, bytes, &size) ==
+                   ERROR_SUCCESS;
+            RegCloseKey(key);
+        }
+    }
+    ~KeptAccess()
+    {
+        HKEY key;
+        if (kept && RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+            RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, bytes);
+            RegCloseKey(key);
+        }
+    }
+    bool kept;
+
+private:
+    HKEY root;
+    std::string path;
+    BYTE bytes[4096];
+};
+
+// A standard user's token takes no write below the machine-wide parents,
+// and the system checks the rights when a key is opened. Setup then serves
+// the current user alone, and the quiet command removes exactly that.
+TEST_F(Deployment, WithoutMachineRightsSetupServesTheCurrentUserAlone)
+{
+    const std::string windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
+    KeptAccess parents[] = {{HKEY_LOCAL_MACHINE, "Software\\Classes"},
+                            {HKEY_LOCAL_MACHINE, windows + "Uninstall"},
+                            {HKEY_LOCAL_MACHINE, windows + "App Paths"}};
+    for (KeptAccess& parent : parents)
+        ASSERT_TRUE(parent.kept);
+    for (const std::string& key : {std::string("Software\\Classes"), windows + "Uninstall",
+                                   windows + "App Paths"})
+        ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, key, KEY_CREATE_SUB_KEY | KEY_SET_VALUE));
+
+    Names windowsSeen;
+    RunResult run = RunRecordingWindows("\"" + Tool() + "\" /setup /s", root, {}, 0, &windowsSeen);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(Names(), windowsSeen);
+
+    // Nothing machine-wide.
+    for (const char* key : {"Software\\Classes\\Lumbex", "Software\\Classes\\Lumbex.ZIP",
+                            "Software\\Classes\\CLSID\\" SHELL_EXTENSION_CLSID, UninstallEntryKey,
+                            AppPathKey, CapabilitiesKey})
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << key;
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, ApprovedKey, SHELL_EXTENSION_CLSID));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, RegisteredAppsKey, "Lumbex"));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_COMMON_PROGRAMS) + "\\Lumbex"));
+
+    // The user's registration, complete.
+    HKEY user = HKEY_CURRENT_USER;
+    const std::string classes = "Software\\Classes\\";
+    EXPECT_EQ("Lumbex", RegText(user, classes + ".kez", ""));
+    EXPECT_EQ("Lumbex.ZIP", RegText(user, classes + ".zip", ""));
+    EXPECT_TRUE(ValueExists(user, classes + ".zip\\OpenWithProgids", "Lumbex.ZIP"));
+    EXPECT_EQ("Lumbex", RegText(user, classes + ".k07", ""));
+    EXPECT_NE(std::string::npos,
+              RegText(user, classes + "Lumbex\\shell\\open\\command", "").find(folder + "\\Lumbex.exe"));
+    EXPECT_EQ(folder + "\\kezext.dll",
+              RegText(user, classes + "CLSID\\" SHELL_EXTENSION_CLSID "\\InProcServer32", ""));
+    EXPECT_EQ("Lumbex archiver", RegText(user, UninstallEntryKey, "DisplayName"));
+    EXPECT_EQ(folder, RegText(user, UninstallEntryKey, "InstallLocation"));
+    EXPECT_EQ("\"" + Tool() + "\" /uninstall /s",
+              RegText(user, UninstallEntryKey, "QuietUninstallString"));
+    EXPECT_EQ(folder + "\\Lumbex.exe", RegText(user, AppPathKey, ""));
+    EXPECT_EQ(CapabilitiesKey, RegText(user, RegisteredAppsKey, "Lumbex"));
+    EXPECT_EQ("Lumbex", RegText(user, FileAssociationsKey, ".kez"));
+    EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex\\Lumbex.lnk"));
+
+    std::string listed = root + "\\listed.txt";
+    RunProgram("cmd.exe /c uninstaller.exe --list > \"" + listed + "\"", root, 20000);
+    EXPECT_NE(std::string::npos, ReadBytes(listed).find("|||Lumbex archiver")) << ReadBytes(listed);
+
+    std::string quiet = RegText(user, UninstallEntryKey, "QuietUninstallString");
+    RunResult removed = RunUnattended(quiet, &windowsSeen);
+    EXPECT_TRUE(removed.finished);
+    EXPECT_EQ(0u, removed.exitCode);
+    EXPECT_EQ(Names(), windowsSeen);
+    ExpectAllGone();
+}
+
+// With not even the user's own classes open to writes, setup refuses
+// before it writes anything.
+TEST_F(Deployment, WithoutAnyRightsSetupRefusesAndWritesNothing)
+{
+    KeptAccess machine(HKEY_LOCAL_MACHINE, "Software\\Classes");
+    KeptAccess user(HKEY_CURRENT_USER, "Software\\Classes");
+    ASSERT_TRUE(machine.kept && user.kept);
+    ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, "Software\\Classes", KEY_CREATE_SUB_KEY));
+    ASSERT_TRUE(DenyKeyAccess(HKEY_CURRENT_USER, "Software\\Classes", KEY_SET_VALUE));
+    Names windowsSeen;
+    RunResult run = RunRecordingWindows("\"" + Tool() + "\" /setup /s", root, {}, 0, &windowsSeen);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(1603u, run.exitCode);
+    EXPECT_EQ(Names(), windowsSeen);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UninstallEntryKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, ProductKey));
+    EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+}
+
 TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
 {
     SetUpSilently("/SETUP /S /norestart ");   // as installers send it
