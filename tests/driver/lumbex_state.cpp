@@ -22,6 +22,9 @@ void ForEachOwnKey(Visit visitOne)
 {
     auto visit = [&](HKEY root, const std::string& key, const char* value) {
         visitOne(root, key, value);
+        // The user's product key is visited whole, with all below it.
+        if (key.compare(0, strlen(ProductKey), ProductKey) == 0)
+            return;
         if (root == HKEY_CLASSES_ROOT)
             visitOne(HKEY_CURRENT_USER, "Software\\Classes\\" + key, value);
         else if (root == HKEY_LOCAL_MACHINE)

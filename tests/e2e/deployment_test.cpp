@@ -136,7 +136,9 @@ public:
     {
         HKEY key;
         DWORD size = sizeof bytes;
-        kept = RegOpenKeyExA(root, path.c_str(), 0, READ_CONTROL, &key) == ERROR_SUCCESS;
+        // A fresh prefix may lack the key until a first setup makes it.
+        kept = RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, READ_CONTROL, NULL, &key, NULL) ==
+               ERROR_SUCCESS;
         if (kept) {
             kept = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, bytes, &size) ==
                    ERROR_SUCCESS;

@@ -137,7 +137,9 @@ TEST_F(German, BothDialogsTheIconAndTheWrittenTextsComeFromTheModule)
     HWND done = WaitForDialog(Caption, IDOK, "Fertig", 15000);
     ASSERT_TRUE(done != NULL);
     EXPECT_EQ(folder, ControlText(done, 5101));
-    ExpectModuleTexts(done, "DONEDLG", {5101});
+    ExpectModuleTexts(done, "DONEDLG", {5101, 5108});
+    EXPECT_EQ("Lumbex ist f\xFCr alle Benutzer dieses Computers eingerichtet.",
+              ControlText(done, 5108));
     ExpectModuleIcon(done);
     Sleep(300);
     SaveScreenshot(done, ScreenshotPath("german_done.bmp"));

@@ -75,7 +75,8 @@ const std::vector<Control> SetupControls = {
 };
 const std::vector<Control> DoneControls = {
     {IDOK, Push},         {None, Text},         {IDC_FOLDER, Text},     {None, Text},
-    {None, Text},         {None, Text},         {None, Group},          {IDC_RUN, Push},
+    {None, Text},         {IDC_SCOPE, Text},    {None, Text},           {None, Group},
+    {IDC_RUN, Push},
     {IDC_READHELP, Push}, {IDC_LICENSE, Push},  {IDC_PRICELIST, Push},  {IDC_HOMEPAGE, Push},
     {None, Group},        {IDC_THANKS, Centred},
 };
