@@ -145,8 +145,7 @@ int DispatchCommandTail(const char* tail)
         ShowRemovalWarning();
         break;
     case ModeInvalid:
-        if (!SilentMode)
-            ShowTextMessage(IDS_SETUP_TITLE, IDS_BAD_COMMAND_LINE, tail, MB_ICONERROR);
+        ShowError(IDS_SETUP_TITLE, IDS_BAD_COMMAND_LINE, tail);
         return ExitBadCommandLine;
     }
     return ExitDone;

@@ -1,7 +1,6 @@
 #include "registry.h"
 
 #include "../resources/footprint.h"
-#include "../resources/process.h"
 #include "../resources/text.h"
 
 // Null until a root is chosen, and taken as HKEY_CURRENT_USER then: zero at
@@ -11,24 +10,19 @@ static HKEY HeldKey;
 static bool HoldRequested;
 static REGSAM View;
 
-typedef BOOL(WINAPI* Wow64Query)(HANDLE, PBOOL);
 typedef LONG(WINAPI* DeleteInView)(HKEY, LPCSTR, REGSAM, DWORD);
 static DeleteInView DeleteKeyInView;
 
-// Every system with a second view has RegDeleteKeyExA; older ones lack it
-// and must not import it.
+// The view flag is known wherever RegDeleteKeyExA is, and ignored where the
+// system has one view only; older systems have neither, and must not import it.
 void SetNativeRegistryView(bool native)
 {
-    View = 0;
-    if (!native || PlatformId != PlatformNt)
-        return;
-    Wow64Query query =
-        (Wow64Query)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
-    DeleteKeyInView = (DeleteInView)(void*)GetProcAddress(GetModuleHandleA("advapi32.dll"),
-                                                          "RegDeleteKeyExA");
-    BOOL wow64 = FALSE;
-    if (query && DeleteKeyInView && query(GetCurrentProcess(), &wow64) && wow64)
-        View = KEY_WOW64_64KEY;
+    SetRegistryRoot(native ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT);
+    DeleteKeyInView = NULL;
+    if (native)
+        DeleteKeyInView = (DeleteInView)(void*)GetProcAddress(GetModuleHandleA("advapi32.dll"),
+                                                              "RegDeleteKeyExA");
+    View = DeleteKeyInView ? KEY_WOW64_64KEY : 0;
 }
 
 REGSAM GetRegistryView()

@@ -11,9 +11,10 @@ void SetRegistryRoot(HKEY root);
 // the machine's, when the user's classes cannot be written.
 bool EnterUserScope();
 HKEY GetRegistryRoot();
-// With native set, keys are opened in the view that the 64-bit shell reads:
-// a 32-bit process under WoW64 is otherwise led to the 32-bit one. Only on
-// the NT family, looked up at run time.
+// With native set, the root is the machine's, and keys are opened in the
+// view that the 64-bit shell reads (a 32-bit process under WoW64 is
+// otherwise led to the 32-bit one) where the system knows the views, as
+// looked up at run time. Without, the root is the classes root again.
 void SetNativeRegistryView(bool native);
 REGSAM GetRegistryView();
 

@@ -162,13 +162,7 @@ static bool CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
                 break;
             continue;
         }
-        HKEY created;
-        if (RegCreateKeyExA(destinationRoot, destinationChild, 0, NULL, REG_OPTION_NON_VOLATILE,
-                            KEY_WRITE, NULL, &created, &disposition) != ERROR_SUCCESS) {
-            complete = false;
-            break;
-        }
-        RegCloseKey(created);
+        // The child copies itself, its key made on the way.
         if (!CopyTree(sourceRoot, sourceChild, destinationRoot, destinationChild))
             complete = false;
     }

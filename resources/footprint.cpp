@@ -31,9 +31,8 @@ HKEY ScopedRoot(HKEY root)
 
 HKEY RootKey(FootprintRoot root)
 {
-    return ScopedRoot(root == LocalMachine  ? HKEY_LOCAL_MACHINE
-                      : root == CurrentUser ? HKEY_CURRENT_USER
-                                            : HKEY_CLASSES_ROOT);
+    static const HKEY roots[] = {HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    return ScopedRoot(roots[root]);
 }
 
 bool ExtensionSettingsKey(char* key, size_t cap, const char* extension)

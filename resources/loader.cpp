@@ -26,10 +26,12 @@ const char* LoadText(int id)
     return slot;
 }
 
-void ShowTextMessage(int captionId, int textId, const char* argument, unsigned icon)
+void ShowError(int captionId, int textId, const char* argument)
 {
+    if (SilentMode)
+        return;
     // Only shown, never acted on: a cut message is acceptable.
     char text[512];
     TextFormatOne(text, sizeof text, LoadText(textId), argument);
-    MessageBoxA(NULL, text, LoadText(captionId), icon | MB_SETFOREGROUND);
+    MessageBoxA(NULL, text, LoadText(captionId), MB_ICONERROR | MB_SETFOREGROUND);
 }

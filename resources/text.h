@@ -58,9 +58,9 @@ const char* FileNamePart(const char* path);
 // eight-slot ring: valid through the next seven calls. Never null.
 const char* LoadText(int id);
 
-// A message box without owner: the text of textId used as a format for
-// argument (see TextFormatOne), captioned with the text of captionId; icon
-// is one of the MB_ICON flags.
-void ShowTextMessage(int captionId, int textId, const char* argument, unsigned icon);
+// An error box without owner, not in a silent run: the text of textId used
+// as a format for argument (see TextFormatOne), captioned with the text of
+// captionId.
+void ShowError(int captionId, int textId, const char* argument);
 
 #endif

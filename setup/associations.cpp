@@ -164,7 +164,6 @@ static void WriteProgIds()
 // For Default apps: what the archiver opens, where the 64-bit shell reads it.
 static void DeclareCapabilities(HWND dialog)
 {
-    SetRegistryRoot(HKEY_LOCAL_MACHINE);
     SetNativeRegistryView(true);
     WriteRegString(CapabilitiesKey, "ApplicationName", LoadText(IDS_DISPLAY_NAME));
     WriteRegString(CapabilitiesKey, "ApplicationDescription", LoadText(IDS_ARCHIVE_TYPE));
@@ -173,7 +172,6 @@ static void DeclareCapabilities(HWND dialog)
             WriteRegString(FileAssociationsKey, type.extension, type.progId);
     WriteRegString(RegisteredAppsKey, "Lumbex", CapabilitiesKey);
     SetNativeRegistryView(false);
-    SetRegistryRoot(HKEY_CLASSES_ROOT);
 }
 
 bool WriteAssociations(HWND dialog)

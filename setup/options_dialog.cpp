@@ -125,8 +125,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 static int Fail(int textId, const char* detail)
 {
-    if (!SilentMode)
-        ShowTextMessage(IDS_SETUP_TITLE, textId, detail, MB_ICONERROR);
+    ShowError(IDS_SETUP_TITLE, textId, detail);
     return ExitFailed;
 }
 

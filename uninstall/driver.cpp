@@ -18,15 +18,13 @@ static bool OpenList(ListSource* list)
 {
     if (OpenListFile("Uninstall.lst", list))
         return true;
-    if (!SilentMode)
-        ShowTextMessage(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst", MB_ICONERROR);
+    ShowError(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst");
     return false;
 }
 
 static UninstallResult Refuse(int textId, const char* path, UninstallResult result)
 {
-    if (!SilentMode)
-        ShowTextMessage(IDS_UNINSTALL_TITLE, textId, path, MB_ICONERROR);
+    ShowError(IDS_UNINSTALL_TITLE, textId, path);
     return result;
 }
 
@@ -47,19 +45,15 @@ static UninstallResult CheckPaths(char* executable, size_t executableCap)
     return UninstallDone;
 }
 
-static bool EntryNames(HKEY root, const char* folder)
+// Setup's scope, as the place of its entry records it: the current user's
+// where the user has an entry and the machine none.
+static void EnterSetupScope()
 {
-    char location[MAX_PATH + 1];
-    SetRegistryRoot(root);
-    return ReadRegText(UninstallEntryKey, "InstallLocation", location, sizeof location) &&
-           AppendBackslash(location, sizeof location) && TextEqualNoCase(location, folder);
-}
-
-// Setup's scope, as its entry records it: the current user's where only the
-// user's own entry names this folder.
-static void EnterSetupScope(const char* folder)
-{
-    if (!EntryNames(HKEY_LOCAL_MACHINE, folder) && EntryNames(HKEY_CURRENT_USER, folder))
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    if (RegKeyExists(UninstallEntryKey))
+        return;
+    SetRegistryRoot(HKEY_CURRENT_USER);
+    if (RegKeyExists(UninstallEntryKey))
         EnterUserScope();
 }
 
@@ -86,7 +80,7 @@ UninstallResult RunUninstall()
     if (!OpenList(&list))
         return UninstallNotStarted;
 
-    EnterSetupScope(folder);
+    EnterSetupScope();
     RestoreAssociations();
     RemoveRegistration();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);

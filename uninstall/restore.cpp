@@ -152,7 +152,6 @@ static void RemoveOpenWith(const ArchiveType& type)
 
 static void RemoveCapabilities()
 {
-    SetRegistryRoot(HKEY_LOCAL_MACHINE);
     SetNativeRegistryView(true);
     // The key itself is the system's, even when empty.
     DeleteRegValue(RegisteredAppsKey, "Lumbex");
