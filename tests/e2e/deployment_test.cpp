@@ -95,6 +95,18 @@ protected:
         EXPECT_TRUE(ScriptEnded());
     }
 
+    // The quiet command as a deployment tool runs it: no window, exit 0, and
+    // nothing of the product left.
+    void ExpectQuietRemoval(const std::string& quiet)
+    {
+        Names windows;
+        RunResult run = RunUnattended(quiet, &windows);
+        EXPECT_TRUE(run.finished);
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ(Names(), windows);
+        ExpectAllGone();
+    }
+
     // Runs a command line as a deployment tool would, and every top-level
     // window that shows up meanwhile, of any process, until the run and its
     // removal script have ended.
@@ -215,12 +227,7 @@ TEST_F(Deployment, WithoutMachineRightsSetupServesTheCurrentUserAlone)
     RunProgram("cmd.exe /c uninstaller.exe --list > \"" + listed + "\"", root, 20000);
     EXPECT_NE(std::string::npos, ReadBytes(listed).find("|||Lumbex archiver")) << ReadBytes(listed);
 
-    std::string quiet = RegText(user, UninstallEntryKey, "QuietUninstallString");
-    RunResult removed = RunUnattended(quiet, &windowsSeen);
-    EXPECT_TRUE(removed.finished);
-    EXPECT_EQ(0u, removed.exitCode);
-    EXPECT_EQ(Names(), windowsSeen);
-    ExpectAllGone();
+    ExpectQuietRemoval(RegText(user, UninstallEntryKey, "QuietUninstallString"));
 }
 
 // With not even the user's own classes open to writes, setup refuses
@@ -248,12 +255,7 @@ TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)
     SetUpSilently("/SETUP /S /norestart ");   // as installers send it
     std::string quiet = RegText(HKEY_LOCAL_MACHINE, UninstallEntryKey, "QuietUninstallString");
     ASSERT_EQ("\"" + Tool() + "\" /uninstall /s", quiet);
-    Names windows;
-    RunResult run = RunUnattended(quiet, &windows);
-    EXPECT_TRUE(run.finished);
-    EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ(Names(), windows);
-    ExpectAllGone();
+    ExpectQuietRemoval(quiet);
 }
 
 // Set up by one account (a deployment tool's), removed by another, which has
