@@ -1,7 +1,8 @@
 ; Installs the Lumbex archiver with its setup tool, Uninstall.exe, which
 ; registers the product with the system and removes it again.
 ;
-;   makensis -DFILES=<folder> [-DOUTFILE=<installer>] [-DOWN_UNINSTALLER] lumbex.nsi
+;   makensis -DFILES=<folder> [-DOUTFILE=<installer>] [-DOWN_UNINSTALLER]
+;            [-DTARGET=x86-unicode|amd64-unicode] lumbex.nsi
 ;
 ; FILES holds the product's files and Uninstall.exe; those of the product
 ; that are there are installed and listed in Uninstall.lst. The tool makes
@@ -9,7 +10,11 @@
 ; installer also writes an uninstaller of its own, lists it for the tool to
 ; delete, and lets it run the tool's quiet command.
 
-Unicode true
+!ifndef TARGET
+  !define TARGET "x86-unicode"
+!endif
+; The tool is a 32-bit program; amd64-unicode is for a 64-bit build of it.
+Target ${TARGET}
 !include LogicLib.nsh
 
 !ifndef FILES
@@ -21,7 +26,11 @@ Unicode true
 
 Name "Lumbex archiver"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Lumbex"
+!if ${TARGET} == "amd64-unicode"
+  InstallDir "$PROGRAMFILES64\Lumbex"
+!else
+  InstallDir "$PROGRAMFILES\Lumbex"
+!endif
 ; The tool writes machine-wide entries.
 RequestExecutionLevel admin
 

@@ -5,26 +5,50 @@
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LUMBEX_BUILD:-$root/build}
+fuzz_seconds=${LUMBEX_FUZZ_SECONDS:-15}
 "$root/scripts/deps.sh"
 "$root/scripts/locales.sh"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure
-# A kernel that runs no 32-bit programs (some virtual machines) cannot start
-# wine's 32-bit loader, and the Windows tests above were disabled. There they
-# run once more as a 64-bit build under wine's 64-bit loader: the same sources
-# and tests, though not the 32-bit file that is shipped, nor its view of the
-# registry under WoW64.
-if ! wine --version >/dev/null 2>&1; then
-    echo "NOTE: wine cannot start 32-bit programs on this machine; the Windows tests"
-    echo "      run as a 64-bit build under wine64 ($build/x64)."
-    cmake -S "$root" -B "$build/x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
-    cmake --build "$build/x64" -j2
-    # The end-to-end cases that only the 32-bit build can show are left out:
-    # the NSIS installers are 32-bit programs, the round trip's snapshot
-    # expects a WoW64 prefix's size, and wine's 64-bit loader keeps the files
-    # of an install folder whose name ends in a blank.
-    GTEST_FILTER="-Packaging.*:RoundTrip.*:UninstallRun.ANeighbourNamedWithoutTheTrailingBlankKeepsEverything" \
-        ctest --test-dir "$build/x64" --output-on-failure -L windows -E "^signature_wine$"
+if wine --version >/dev/null 2>&1; then
+    cmake --build "$build" -j2
+    ctest --test-dir "$build" --output-on-failure
+    exec "$root/scripts/fuzz.sh" "$fuzz_seconds"
 fi
-"$root/scripts/fuzz.sh" "${LUMBEX_FUZZ_SECONDS:-15}"
+
+# A kernel that runs no 32-bit programs (some virtual machines) cannot start
+# wine's 32-bit loader: the 32-bit build makes and checks the shipped files
+# only, and the Windows tests run as a 64-bit build under wine's 64-bit
+# loader: the same sources and tests, though not the 32-bit file that is
+# shipped, nor its view of the registry under WoW64.
+echo "NOTE: wine cannot start 32-bit programs on this machine; the Windows tests"
+echo "      run as a 64-bit build under wine64 ($build/x64)."
+x64=$build/x64
+winetest="$root/scripts/winetest.sh"
+cmake -S "$root" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
+# The prefix boots while the two builds run.
+LUMBEX_WINE64=1 "$winetest" up "$x64/wine" >"$x64/wine-up.log" 2>&1 &
+boot=$!
+trap 'wait $boot 2>/dev/null; LUMBEX_WINE64=1 "$winetest" down "$x64/wine" >/dev/null 2>&1' EXIT
+cmake --build "$build" -j2
+cmake --build "$x64" -j2 --target windows_tests
+wait $boot || true  # the tests' own start reports a prefix that did not boot
+
+# The host's tests and the fuzzers use the processors that the wine tests
+# mostly leave idle; at the lowest priority, so as not to slow them.
+host_log=$build/host-tests.log
+(
+    nice -n 19 ctest --test-dir "$build" --output-on-failure &&
+        nice -n 19 "$root/scripts/fuzz.sh" "$fuzz_seconds"
+) >"$host_log" 2>&1 &
+host=$!
+status=0
+# The end-to-end cases that only the 32-bit build can show are left out: the
+# round trip's snapshot expects a WoW64 prefix's size, and wine's 64-bit
+# loader keeps the files of an install folder whose name ends in a blank.
+GTEST_FILTER="-RoundTrip.*:UninstallRun.ANeighbourNamedWithoutTheTrailingBlankKeepsEverything" \
+    ctest --test-dir "$x64" --output-on-failure -L windows -E "^signature_wine$" || status=1
+wait $host || status=1
+echo
+echo "host tests and fuzzers:"
+cat "$host_log"
+exit $status
