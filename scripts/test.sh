@@ -33,22 +33,10 @@ cmake --build "$build" -j2
 cmake --build "$x64" -j2 --target windows_tests
 wait $boot || true  # the tests' own start reports a prefix that did not boot
 
-# The host's tests and the fuzzers use the processors that the wine tests
-# mostly leave idle; at the lowest priority, so as not to slow them.
-host_log=$build/host-tests.log
-(
-    nice -n 19 ctest --test-dir "$build" --output-on-failure &&
-        nice -n 19 "$root/scripts/fuzz.sh" "$fuzz_seconds"
-) >"$host_log" 2>&1 &
-host=$!
-status=0
 # The end-to-end cases that only the 32-bit build can show are left out: the
 # round trip's snapshot expects a WoW64 prefix's size, and wine's 64-bit
 # loader keeps the files of an install folder whose name ends in a blank.
 GTEST_FILTER="-RoundTrip.*:UninstallRun.ANeighbourNamedWithoutTheTrailingBlankKeepsEverything" \
-    ctest --test-dir "$x64" --output-on-failure -L windows -E "^signature_wine$" || status=1
-wait $host || status=1
-echo
-echo "host tests and fuzzers:"
-cat "$host_log"
-exit $status
+    ctest --test-dir "$x64" --output-on-failure -L windows -E "^signature_wine$"
+ctest --test-dir "$build" --output-on-failure
+"$root/scripts/fuzz.sh" "$fuzz_seconds"
