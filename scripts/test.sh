@@ -28,7 +28,10 @@ cmake -S "$root" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmak
 # The prefix boots while the two builds run.
 LUMBEX_WINE64=1 "$winetest" up "$x64/wine" >"$x64/wine-up.log" 2>&1 &
 boot=$!
-trap 'wait $boot 2>/dev/null; LUMBEX_WINE64=1 "$winetest" down "$x64/wine" >/dev/null 2>&1' EXIT
+# The trap keeps the run's own status: dash applies "set -e" inside it too, and
+# a second wait for the boot job may find no such job (127).
+trap 'status=$?; set +e; wait $boot 2>/dev/null
+      LUMBEX_WINE64=1 "$winetest" down "$x64/wine" >/dev/null 2>&1; exit $status' EXIT
 cmake --build "$build" -j2
 cmake --build "$x64" -j2 --target windows_tests
 wait $boot || true  # the tests' own start reports a prefix that did not boot
