@@ -108,7 +108,7 @@ static void OnInitDialog(HWND dialog, LPARAM setupWindow)
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
 }
 
-static void OnCommand(HWND dialog, int id)
+static void OnDoneCommand(HWND dialog, int id)
 {
     switch (id) {
     case IDOK:
@@ -144,7 +144,7 @@ INT_PTR CALLBACK DoneDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         OnInitDialog(dialog, lParam);
         return TRUE;
     case WM_COMMAND:
-        OnCommand(dialog, LOWORD(wParam));
+        OnDoneCommand(dialog, LOWORD(wParam));
         return TRUE;
     case WM_WINDOWPOSCHANGING:
         KeepHiddenWhenSilent(lParam);

@@ -84,7 +84,7 @@ static void RunSetup(HWND dialog)
     EndDialog(dialog, Failure ? ExitFailed : ExitDone);
 }
 
-static void OnCommand(HWND dialog, int id)
+static void OnOptionsCommand(HWND dialog, int id)
 {
     switch (id) {
     case IDOK:
@@ -114,7 +114,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SendMessageA(dialog, WM_COMMAND, IDC_HELPBUTTON, 0);
         return TRUE;
     case WM_COMMAND:
-        OnCommand(dialog, LOWORD(wParam));
+        OnOptionsCommand(dialog, LOWORD(wParam));
         return TRUE;
     case WM_WINDOWPOSCHANGING:
         KeepHiddenWhenSilent(lParam);

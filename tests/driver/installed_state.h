@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// The title of the uninstaller's question and messages.
+const char* const UninstallCaption = "Uninstall Lumbex";
+
 // A shell folder's path without a trailing backslash; empty if none.
 std::string ShellFolderPath(int csidl);
 

@@ -8,6 +8,11 @@
 #include <initializer_list>
 #include <vector>
 
+// Ids of the options dialog's boxes.
+enum {
+    Kez = 5101, Zip, Cab, Arj, Lzh, Desktop, StartMenu, Programs, ShellExt, Cascaded, MenuIcons
+};
+
 // Opens the dialog with exactly the given boxes ticked (ids 5101-5111).
 HWND OpenOptionsDialog(std::initializer_list<int> ticked);
 // All eleven boxes in their first-run defaults.

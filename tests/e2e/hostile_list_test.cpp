@@ -277,7 +277,7 @@ std::string Repeated(const std::string& text, int times)
     return repeated;
 }
 
-struct Tail {
+struct ExpectedTail {
     const char* label;
     std::string tail;               // after the quoted program name
     std::vector<int> answers;
@@ -291,7 +291,7 @@ struct Tail {
 TEST_F(HostileListsAndTails, CommandTails)
 {
     std::vector<WatchedRun> runs;
-    std::vector<Tail> expected;
+    std::vector<ExpectedTail> expected;
     Names folders;
     for (const ToolBuild& build : ToolBuilds()) {
         std::string folder = std::string(HostileRoot) + "\\tails-" + build.name;
@@ -301,7 +301,7 @@ TEST_F(HostileListsAndTails, CommandTails)
         ASSERT_TRUE(WriteLong(folder + "\\product.txt", "stays"));
         ASSERT_TRUE(WriteLong(folder + "\\Uninstall.lst", "product.txt\r\n"));
         const std::string refused = "Lumbex Setup: Unknown command line ";
-        const Tail tails[] = {
+        const ExpectedTail tails[] = {
             {"5000 letters", " " + std::string(5000, 'a'), {IDNO}, UninstallQuestion, false},
             // A tail of switches that are no such, or in no accepted order, is
             // refused with the accepted forms; under "/s" without a window.
@@ -319,7 +319,7 @@ TEST_F(HostileListsAndTails, CommandTails)
             {"/setup and 4994 bytes", " /setup" + std::string(4994, 'x'), {IDCANCEL},
              refused, true, 1639},
         };
-        for (const Tail& tail : tails) {
+        for (const ExpectedTail& tail : tails) {
             WatchedRun run;
             run.label = std::string(tail.label) + " (" + build.name + ")";
             run.answers = tail.answers;

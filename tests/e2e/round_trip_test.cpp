@@ -13,6 +13,7 @@
 #include "driver/installed_state.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
+#include "driver/setup_dialog.h"
 #include "driver/setup_state.h"
 #include "driver/snapshot.h"
 #include "driver/ui_driver.h"
@@ -52,10 +53,6 @@ std::vector<Allowance> Allowances()
 }
 
 const std::string Windows = "Software\\Microsoft\\Windows\\CurrentVersion\\";
-const char* const Caption = "Uninstall Lumbex";
-
-// Ids of the options dialog.
-enum { Kez = 5101, Zip, Cab, Arj, Lzh, Desktop, StartMenu, Programs, ShellExt };
 
 // A key keeps the letter case it was first made with ("folder" for "Folder").
 const Allowance* AllowanceFor(const std::vector<Allowance>& allowances, const std::string& line)
@@ -250,7 +247,7 @@ protected:
     void Uninstall()
     {
         DWORD start = GetTickCount();
-        AnsweredRun answered = RunAnswering("\"" + tool + "\"", "C:\\", Caption, IDYES);
+        AnsweredRun answered = RunAnswering("\"" + tool + "\"", "C:\\", UninstallCaption, IDYES);
         ASSERT_TRUE(answered.box.found);
         ASSERT_TRUE(answered.run.finished);
         bool ended = Eventually([&] {

@@ -18,10 +18,7 @@ namespace {
 const std::string Class = SHELL_EXTENSION_CLSID;
 const char* Extensions[] = {".kez", ".zip", ".cab", ".arj", ".lzh"};
 
-// Ids of the options dialog ("SETUPDLG") and the completion dialog ("DONEDLG").
-enum {
-    Kez = 5101, Zip, Cab, Arj, Lzh, Desktop, StartMenu, Programs, ShellExt, Cascaded, MenuIcons
-};
+// Ids of the completion dialog ("DONEDLG").
 enum { Folder = 5101, RunArchiver, ReadHelp, License, PriceList };
 
 std::string Key(const std::string& path)

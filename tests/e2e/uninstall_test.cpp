@@ -19,7 +19,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const char* const Caption = "Uninstall Lumbex";
 const char* const SessionManager = "System\\CurrentControlSet\\Control\\Session Manager";
 
 // What is scheduled for deletion when the system next starts, as the
@@ -67,8 +66,8 @@ void ListTree(const std::string& path, std::string* listing)
 // the box has gone, so that the next box with the same caption is not it.
 BoxAnswer Answer(int button, DWORD timeoutMs)
 {
-    HWND box = WaitForWindow(Caption, timeoutMs);
-    BoxAnswer answer = AnswerMessageBox(Caption, button, 0);
+    HWND box = WaitForWindow(UninstallCaption, timeoutMs);
+    BoxAnswer answer = AnswerMessageBox(UninstallCaption, button, 0);
     Eventually([&] { return !box || !IsWindow(box); });
     return answer;
 }
@@ -210,7 +209,7 @@ TEST_F(UninstallRun, YesCleansUpAndTheScriptRemovesToolFolderAndItself)
     EXPECT_FALSE(Exists(tool));
     EXPECT_FALSE(Exists(folder));
     EXPECT_TRUE(Exists(root + "\\bystander.txt"));
-    EXPECT_EQ(NULL, WaitForWindow(Caption, 0));
+    EXPECT_EQ(NULL, WaitForWindow(UninstallCaption, 0));
 }
 
 // The system drops a trailing blank from the last name of a path: the
@@ -290,13 +289,13 @@ TEST_F(UninstallRun, FilesInUseAreNamedAndTryAgainRemovesThemOnceFreed)
     HANDLE process = StartProgram("\"" + tool + "\" /uninstall", "C:\\");
     BoxAnswer question = Answer(IDYES, 15000);
     ASSERT_TRUE(question.found);
-    HWND dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
+    HWND dialog = WaitForDialog(UninstallCaption, IDRETRY, "&Try again", 20000);
     ASSERT_TRUE(dialog);
     EXPECT_EQ("Lumbex.exe\nkezext.dll\n", ControlText(dialog, IDC_IN_USE));
     SaveScreenshot(dialog, ScreenshotPath("files_in_use.bmp"));
     // Still in use: the same dialog once more.
     ASSERT_TRUE(ClickButtonAndWait(dialog, IDRETRY));
-    dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
+    dialog = WaitForDialog(UninstallCaption, IDRETRY, "&Try again", 20000);
     ASSERT_TRUE(dialog);
     FreeFiles();
     ASSERT_TRUE(ClickButton(dialog, IDRETRY));
@@ -308,7 +307,7 @@ TEST_F(UninstallRun, FilesInUseAreNamedAndTryAgainRemovesThemOnceFreed)
     EXPECT_EQ(Names(), PendingDeletions());
     ASSERT_TRUE(WaitForScriptEnd(20000));
     EXPECT_FALSE(Exists(folder));
-    EXPECT_EQ(NULL, WaitForWindow(Caption, 0));
+    EXPECT_EQ(NULL, WaitForWindow(UninstallCaption, 0));
 }
 
 // Silent: no window, 3010, and what stood goes at the next restart, files
@@ -360,7 +359,7 @@ TEST_F(UninstallRun, RefusedSchedulingNamesTheFolderAndFails)
     DWORD start = GetTickCount();
     HANDLE process = StartProgram("\"" + tool + "\" /uninstall", "C:\\");
     BoxAnswer question = Answer(IDYES, 15000);
-    HWND dialog = WaitForDialog(Caption, IDRETRY, "&Try again", 20000);
+    HWND dialog = WaitForDialog(UninstallCaption, IDRETRY, "&Try again", 20000);
     ASSERT_TRUE(dialog);
     ASSERT_TRUE(ClickButtonAndWait(dialog, IDIGNORE));
     BoxAnswer end = Answer(IDOK, 20000);

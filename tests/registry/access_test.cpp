@@ -9,22 +9,22 @@
 
 namespace {
 
-const char* Base = "Software\\LumbexTest";
+const char* AccessBase = "Software\\LumbexTest";
 
 class Access : public testing::Test {
 protected:
     void SetUp() override
     {
         ReleaseHeldRegKey();
-        DeleteTree(HKEY_CURRENT_USER, Base);
+        DeleteTree(HKEY_CURRENT_USER, AccessBase);
         SetRegistryRoot(HKEY_CURRENT_USER);
     }
     void TearDown() override
     {
         ReleaseHeldRegKey();
-        DeleteTree(HKEY_CURRENT_USER, Base);
+        DeleteTree(HKEY_CURRENT_USER, AccessBase);
     }
-    static std::string Key(const char* sub) { return std::string(Base) + "\\" + sub; }
+    static std::string Key(const char* sub) { return std::string(AccessBase) + "\\" + sub; }
 };
 
 TEST_F(Access, ReadingAMissingKeyUsesTheDefaultAndCreatesNothing)
@@ -33,10 +33,10 @@ TEST_F(Access, ReadingAMissingKeyUsesTheDefaultAndCreatesNothing)
     memset(buffer, 'x', sizeof buffer);
     EXPECT_FALSE(ReadRegString(Key("A").c_str(), "", buffer, "def", sizeof buffer));
     EXPECT_STREQ("def", buffer);
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Base));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AccessBase));
     EXPECT_EQ(77u, GetRegDword(Key("A").c_str(), "Value", 77));
     DeleteRegValue(Key("A").c_str(), "Value");
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, Base));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AccessBase));
 }
 
 TEST_F(Access, WritesCreateEveryKeyAlongThePathAndStoreExactBytes)

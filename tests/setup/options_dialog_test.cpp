@@ -13,7 +13,6 @@
 namespace {
 
 const std::string SetupKey = SettingsKey;
-const std::string Links = SetupKey + "\\Links";
 
 void Store(const std::string& key, const char* value, DWORD data)
 {
@@ -69,9 +68,9 @@ TEST_F(OptionsDialog, StoredChoicesAreShownAndShellIntegrationGuardsItsOptions)
     for (const char* type : {".kez", ".cab", ".arj", ".lzh"})
         Store(SetupKey + "\\" + type, "Associated", 0);
     Store(SetupKey + "\\.zip", "Associated", 1);
-    Store(Links, "Desktop", 1);
-    Store(Links, "StartMenu", 0);
-    Store(Links, "Programs", 0);
+    Store(LinksKey, "Desktop", 1);
+    Store(LinksKey, "StartMenu", 0);
+    Store(LinksKey, "Programs", 0);
     Store(SetupKey, "ShellExt", 0);
     Store(SetupKey, "CascadedMenu", 1);
     Store(SetupKey, "MenuIcons", 0);
@@ -152,7 +151,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
             return;
         }
         storedBeforeDone =
-            RegRaw(HKEY_CURRENT_USER, Links, "Desktop") == std::string("\1\0\0\0", 4);
+            RegRaw(HKEY_CURRENT_USER, LinksKey, "Desktop") == std::string("\1\0\0\0", 4);
         registeredBeforeDone = ValueExists(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString");
         setupHidden = Eventually([&] { return !IsShown(dialog); }) && IsWindow(dialog);
         ClickButton(done, IDOK);
@@ -199,7 +198,7 @@ TEST_F(OptionsDialog, ADoubleClickOnOkRunsSetupOnce)
 TEST_F(OptionsDialog, SilentModeAppliesTheChoicesWithoutWaitingOrAnyWindow)
 {
     SilentMode = 1;
-    Store(Links, "StartMenu", 1);
+    Store(LinksKey, "StartMenu", 1);
     AssociationWatch shell;
     ASSERT_EQ(0, shell.Told());
     // However briefly: a dialog that ended while it was made must not flash.
@@ -212,8 +211,8 @@ TEST_F(OptionsDialog, SilentModeAppliesTheChoicesWithoutWaitingOrAnyWindow)
     EXPECT_LT(GetTickCount() - start, 5000u);
     UnhookWindowsHookEx(shows);
     EXPECT_EQ(0, Shown);
-    EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, Links, "StartMenu"));
-    EXPECT_EQ(std::string("\0\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, Links, "Desktop"));
+    EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, LinksKey, "StartMenu"));
+    EXPECT_EQ(std::string("\0\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, LinksKey, "Desktop"));
     EXPECT_EQ(std::string("\1\0\0\0", 4), RegRaw(HKEY_CURRENT_USER, SetupKey, "MenuIcons"));
     EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_STARTMENU) + "\\Lumbex.lnk"));
     EXPECT_EQ(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex", ProgramGroupPath);

@@ -11,12 +11,16 @@
 #include <thread>
 
 #include "app/app.h"
+#include "resources/footprint.h"
 #include "resources/process.h"
 #include "driver/lumbex_state.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 #include "setup/setup.h"
+
+// Where the shortcut choices are kept.
+const std::string LinksKey = std::string(SettingsKey) + "\\Links";
 
 class SetupFixture : public ArchiverTest {
 protected:

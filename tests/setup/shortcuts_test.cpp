@@ -12,7 +12,6 @@
 
 namespace {
 
-const std::string Links = std::string(SettingsKey) + "\\Links";
 
 class Shortcuts : public SetupFixture {
 protected:
@@ -44,9 +43,9 @@ TEST_F(Shortcuts, NtFamilyGetsEveryChosenShortcutAndBothGroups)
     ExpectGroup(CommonGroup(), folder);
     EXPECT_EQ(Group(), ProgramGroupPath);
 
-    EXPECT_EQ(1u, Choice(Links, "Desktop"));
-    EXPECT_EQ(1u, Choice(Links, "StartMenu"));
-    EXPECT_EQ(1u, Choice(Links, "Programs"));
+    EXPECT_EQ(1u, Choice(LinksKey, "Desktop"));
+    EXPECT_EQ(1u, Choice(LinksKey, "StartMenu"));
+    EXPECT_EQ(1u, Choice(LinksKey, "Programs"));
     EXPECT_EQ(1u, Choice(SettingsKey, "ShellExt"));
     EXPECT_EQ(0u, Choice(SettingsKey, "CascadedMenu"));
     EXPECT_EQ(1u, Choice(SettingsKey, "MenuIcons"));
@@ -62,7 +61,7 @@ TEST_F(Shortcuts, Windows95FamilyGetsOnlyThePerUserGroup)
     EXPECT_FALSE(Exists(Desktop() + "\\Lumbex.lnk"));
     EXPECT_FALSE(Exists(StartMenu() + "\\Lumbex.lnk"));
     EXPECT_EQ(Group(), ProgramGroupPath);
-    EXPECT_EQ(0u, Choice(Links, "Desktop"));
+    EXPECT_EQ(0u, Choice(LinksKey, "Desktop"));
     EXPECT_EQ(1u, Choice(SettingsKey, "CascadedMenu"));
     EXPECT_EQ(0u, Choice(SettingsKey, "ShellExt"));
 }
@@ -76,7 +75,7 @@ TEST_F(Shortcuts, NothingChosenStillStoresTheChoicesAndMakesNoFile)
     EXPECT_FALSE(Exists(CommonGroup()));
     EXPECT_FALSE(Exists(Desktop() + "\\Lumbex.lnk"));
     for (const char* value : {"Desktop", "StartMenu", "Programs"})
-        EXPECT_EQ(0u, Choice(Links, value));
+        EXPECT_EQ(0u, Choice(LinksKey, value));
     for (const char* value : {"ShellExt", "CascadedMenu", "MenuIcons"})
         EXPECT_EQ(0u, Choice(SettingsKey, value));
 }
