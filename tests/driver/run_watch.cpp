@@ -1,6 +1,7 @@
 #include "driver/run_watch.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "driver/sandbox.h"
@@ -76,12 +77,20 @@ void WatchRuns(std::vector<WatchedRun>* runs, const std::vector<std::string>& st
 {
     DWORD start = GetTickCount();
     std::set<HWND> handled;
+    // A window may show before its caption and texts are set (seen on a busy
+    // machine): it is read once it has them, or as it is after two seconds.
+    std::map<HWND, DWORD> blank;
     for (;;) {
         std::vector<Shown> shown;
         EnumWindows(CollectShown, (LPARAM)&shown);
         for (const Shown& window : shown) {
             if (handled.count(window.window))
                 continue;
+            if (window.caption.empty() && StaticTexts(window.window).empty()) {
+                DWORD first = blank.emplace(window.window, GetTickCount()).first->second;
+                if (GetTickCount() - first < 2000)
+                    continue;
+            }
             if (window.caption == CrashCaption) {
                 handled.insert(window.window);
                 report->crashes.push_back(Describe(window));
