@@ -36,13 +36,12 @@ cmake --build "$x64" -j2 --target windows_tests
 wait $boot || true  # the tests' own start reports a prefix that did not boot
 
 # The Windows tests leave most of a core idle (they wait on windows and on
-# wine's starts): beside them, at the lowest priority, the shipped files are
-# built and checked and the fuzzers run. Their report follows the tests'.
+# wine's starts): beside them runs what needs no wine, as idle work that any
+# waking test process takes the processor from at once. Its report follows
+# the tests'.
 host_log=$x64/host.log
-nice -n 19 sh -c 'set -e
-    cmake --build "$1" -j2
-    ctest --test-dir "$1" --output-on-failure
-    "$2/scripts/fuzz.sh" "$3"' host "$build" "$root" "$fuzz_seconds" >"$host_log" 2>&1 &
+setsid -w chrt -i 0 "$root/scripts/host_checks.sh" "$build" "$fuzz_seconds" \
+    </dev/null >"$host_log" 2>&1 &
 host=$!
 
 # The end-to-end cases that only the 32-bit build can show are left out: the
