@@ -77,20 +77,16 @@ void WatchRuns(std::vector<WatchedRun>* runs, const std::vector<std::string>& st
 {
     DWORD start = GetTickCount();
     std::set<HWND> handled;
-    // A window may show before its caption and texts are set (seen on a busy
-    // machine): it is read once it has them, or as it is after two seconds.
-    std::map<HWND, DWORD> blank;
+    // A run's window may show before its caption and texts are set (seen on
+    // a busy machine): it is read once it has them, or as it is after 2 s or
+    // when the watch ends; one that never had them still counts.
+    std::map<HWND, std::pair<DWORD, WatchedRun*>> blank;
     for (;;) {
         std::vector<Shown> shown;
         EnumWindows(CollectShown, (LPARAM)&shown);
         for (const Shown& window : shown) {
             if (handled.count(window.window))
                 continue;
-            if (window.caption.empty() && StaticTexts(window.window).empty()) {
-                DWORD first = blank.emplace(window.window, GetTickCount()).first->second;
-                if (GetTickCount() - first < 2000)
-                    continue;
-            }
             if (window.caption == CrashCaption) {
                 handled.insert(window.window);
                 report->crashes.push_back(Describe(window));
@@ -101,6 +97,11 @@ void WatchRuns(std::vector<WatchedRun>* runs, const std::vector<std::string>& st
                 return r.process && r.id == window.process;
             });
             if (run != runs->end()) {
+                if (window.caption.empty() && StaticTexts(window.window).empty()) {
+                    auto seen = blank.emplace(window.window, std::make_pair(GetTickCount(), &*run));
+                    if (GetTickCount() - seen.first->second.first < 2000)
+                        continue;
+                }
                 handled.insert(window.window);
                 run->windows.push_back(Describe(window));
                 Press(window.window, run->answers);
@@ -126,6 +127,9 @@ void WatchRuns(std::vector<WatchedRun>* runs, const std::vector<std::string>& st
             break;
         Sleep(20);
     }
+    for (const auto& seen : blank)
+        if (!handled.count(seen.first))
+            seen.second.second->windows.push_back(": ");
     for (WatchedRun& run : *runs)
         Finish(&run);
     report->elapsedMs = GetTickCount() - start;
