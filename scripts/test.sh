@@ -29,20 +29,22 @@ cmake -S "$root" -B "$x64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmak
 LUMBEX_WINE64=1 "$winetest" up "$x64/wine" >"$x64/wine-up.log" 2>&1 &
 boot=$!
 # The trap keeps the run's own status: dash applies "set -e" inside it too, and
-# a second wait for the boot job may find no such job (127).
+# a second wait for the boot job may find no such job (127). Host work still
+# running (the 64-bit build failed) ends with the run.
+host=
 trap 'status=$?; set +e; wait $boot 2>/dev/null
+      [ -n "$host" ] && kill -- -"$host" 2>/dev/null
       LUMBEX_WINE64=1 "$winetest" down "$x64/wine" >/dev/null 2>&1; exit $status' EXIT
-cmake --build "$x64" -j2 --target windows_tests
-wait $boot || true  # the tests' own start reports a prefix that did not boot
-
-# The Windows tests leave most of a core idle (they wait on windows and on
-# wine's starts): beside them runs what needs no wine, as idle work that any
-# waking test process takes the processor from at once. Its report follows
-# the tests'.
+# What needs no wine runs as idle work that any other process takes the
+# processor from at once: it fills the build's pauses and then the Windows
+# tests', which leave most of a core idle (they wait on windows and on wine's
+# starts). Its report follows the tests'.
 host_log=$x64/host.log
 setsid -w chrt -i 0 "$root/scripts/host_checks.sh" "$build" "$fuzz_seconds" \
     </dev/null >"$host_log" 2>&1 &
 host=$!
+cmake --build "$x64" -j2 --target windows_tests
+wait $boot || true  # the tests' own start reports a prefix that did not boot
 
 # The end-to-end cases that only the 32-bit build can show are left out: the
 # round trip's snapshot expects a WoW64 prefix's size, and wine's 64-bit
