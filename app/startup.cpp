@@ -134,8 +134,12 @@ int DispatchCommandTail(const char* tail)
         return UninstallExitCode(RunUninstall(), false);
     case ModeUninstallSwitch:
         return UninstallExitCode(RunUninstall(), true);
-    case ModeSetup:
-        return RunSetupMode();
+    case ModeSetup: {
+        int code = RunSetupMode();
+        if (code == ExitFailed && FirstSetup)
+            TakeBackSetup();
+        return code;
+    }
     case ModeWait:
         LeaveCurrentFolder();
         Sleep(2000);

@@ -1,6 +1,7 @@
 #include "registry.h"
 
 #include "../resources/footprint.h"
+#include "../resources/process.h"
 #include "../resources/text.h"
 
 // Null until a root is chosen, and taken as HKEY_CURRENT_USER then: zero at
@@ -45,6 +46,39 @@ bool EnterUserScope()
         return false;
     UserClasses = classes;
     return true;
+}
+
+void LeaveUserScope()
+{
+    RegCloseKey(UserClasses);
+    UserClasses = NULL;
+}
+
+static bool MayWriteBelowParent(const char* key)
+{
+    char path[MAX_PATH];
+    if (!TextCopy(path, sizeof path, key))
+        return false;
+    LONG status = ERROR_FILE_NOT_FOUND;
+    while (status == ERROR_FILE_NOT_FOUND) {
+        char* name = FileNamePart(path);
+        if (name == path)
+            return false;
+        name[-1] = 0;
+        HKEY opened;
+        status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE,
+                               &opened);
+        if (status == ERROR_SUCCESS)
+            RegCloseKey(opened);
+    }
+    return status == ERROR_SUCCESS;
+}
+
+bool MayWriteMachineWide()
+{
+    return MayWriteBelowParent("Software\\Classes\\.kez") &&
+           MayWriteBelowParent(UninstallEntryKey) && MayWriteBelowParent(AppPathKey) &&
+           MayWriteBelowParent(ApprovedKey);
 }
 
 HKEY GetRegistryRoot()
@@ -115,6 +149,7 @@ static bool WriteValue(const char* key, const char* name, DWORD type, const void
         return false;
     bool written = RegSetValueExA(opened, name, 0, type, (const BYTE*)data, size) == ERROR_SUCCESS;
     CloseRegKey(opened);
+    Changed();
     return written;
 }
 
@@ -216,11 +251,19 @@ DWORD ReadRegBinary(const char* key, const char* name, void* buffer, const void*
     return 0;
 }
 
+// Also gone when another run deleted the key after it was opened here.
+static bool Gone(LONG status)
+{
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND ||
+           status == ERROR_KEY_DELETED;
+}
+
 bool DeleteRegKey(const char* key)
 {
     LONG status = View ? DeleteKeyInView(GetRegistryRoot(), key, View, 0)
                        : RegDeleteKeyA(GetRegistryRoot(), key);
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    Changed();
+    return Gone(status);
 }
 
 bool DeleteRegValue(const char* key, const char* name)
@@ -230,6 +273,7 @@ bool DeleteRegValue(const char* key, const char* name)
     if (status == ERROR_SUCCESS) {
         status = RegDeleteValueA(opened, name);
         RegCloseKey(opened);    // a key of its own: closed even while one is held
+        Changed();
     }
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    return Gone(status);
 }

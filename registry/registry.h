@@ -10,6 +10,12 @@ void SetRegistryRoot(HKEY root);
 // From here on the run is in the current user's scope; false, and still in
 // the machine's, when the user's classes cannot be written.
 bool EnterUserScope();
+// Back to the machine's scope.
+void LeaveUserScope();
+// Whether the parent of every machine-wide key that setup writes, or the
+// nearest key above it that stands, takes writes: a standard user's token
+// takes none. The system checks the rights when a key is opened.
+bool MayWriteMachineWide();
 HKEY GetRegistryRoot();
 // With native set, the root is the machine's, and keys are opened in the
 // view that the 64-bit shell reads (a 32-bit process under WoW64 is

@@ -39,7 +39,9 @@ bool DeleteRegTreePass(const char* key)
             DeleteRegTreePass(child);
     }
     RegCloseKey(opened);
-    if (RegDeleteKeyA(root, key) != ERROR_SUCCESS)
+    LONG status = RegDeleteKeyA(root, key);
+    Changed();
+    if (status != ERROR_SUCCESS)
         return false;
     DeletedKeys++;
     return true;
@@ -115,8 +117,10 @@ static bool CopyValues(HKEY from, HKEY to)
                                     &dataLength);
         if (status == ERROR_NO_MORE_ITEMS)
             return true;
-        if (status != ERROR_SUCCESS ||      // a name or data that does not fit
-            RegSetValueExA(to, name, 0, type, data, dataLength) != ERROR_SUCCESS)
+        if (status == ERROR_SUCCESS)        // else a name or data that does not fit
+            status = RegSetValueExA(to, name, 0, type, data, dataLength);
+        Changed();
+        if (status != ERROR_SUCCESS)
             return false;
     }
 }

@@ -24,6 +24,18 @@ const int ExitRestartNeeded = 3010; // done once the system restarts
 const int ExitFailed = 1603;    // could not run, or could not do all of the work
 const int ExitBadCommandLine = 1639;    // a tail of no accepted form; nothing was run
 
+// Counts each change to the machine: a registry value or key written or
+// deleted, a file or folder deleted or scheduled for deletion, a shortcut or
+// folder made, the removal script written. A test build ends the run, as a
+// kill would, right after the change that LUMBEX_STOP_AFTER numbers; the
+// shipped build has no such way.
+const UINT StoppedAfterChange = 7474;   // the test build's exit code then
+#ifdef LUMBEX_STOPS
+void Changed();
+#else
+inline void Changed() {}
+#endif
+
 // Frees a loaded language module; texts come from the own image afterwards.
 void ReleaseLanguageModule();
 

@@ -26,6 +26,7 @@
 #define IDS_IN_USE_MORE      5131
 #define IDS_SCOPE_ALL        5132
 #define IDS_SCOPE_USER       5133
+#define IDS_REGISTRATION_LEFT 5134
 
 // "SETUPDLG"
 #define IDC_KEZ              5101

@@ -68,8 +68,9 @@ static bool SavePreviousType(const ArchiveType& type, const char* previousType,
         return false;
     *shellNewKept = KeepShellNew(type, root);
     SetRegistryRoot(root);
-    bool saved = WriteRegString(key, "Type", previousType) &&
-                 WriteRegString(key, "Content", previousContent);
+    // "Type" last: a record holds one only when it is whole.
+    bool saved = WriteRegString(key, "Content", previousContent) &&
+                 WriteRegString(key, "Type", previousType);
     SetRegistryRoot(HKEY_CLASSES_ROOT);
     return saved;
 }
@@ -165,12 +166,12 @@ static void WriteProgIds()
 static void DeclareCapabilities(HWND dialog)
 {
     SetNativeRegistryView(true);
-    WriteRegString(CapabilitiesKey, "ApplicationName", LoadText(IDS_DISPLAY_NAME));
-    WriteRegString(CapabilitiesKey, "ApplicationDescription", LoadText(IDS_ARCHIVE_TYPE));
+    Require(WriteRegString(CapabilitiesKey, "ApplicationName", LoadText(IDS_DISPLAY_NAME)) &&
+            WriteRegString(CapabilitiesKey, "ApplicationDescription", LoadText(IDS_ARCHIVE_TYPE)));
     for (const ArchiveType& type : ArchiveTypeTable)
         if (IsDlgButtonChecked(dialog, type.checkBox))
-            WriteRegString(FileAssociationsKey, type.extension, type.progId);
-    WriteRegString(RegisteredAppsKey, "Lumbex", CapabilitiesKey);
+            Require(WriteRegString(FileAssociationsKey, type.extension, type.progId));
+    Require(WriteRegString(RegisteredAppsKey, "Lumbex", CapabilitiesKey));
     SetNativeRegistryView(false);
 }
 

@@ -62,6 +62,7 @@ void KeepHiddenWhenSilent(LPARAM windowPosition)
 
 // What the last run could not do, named in its message.
 static const char* Failure;
+bool FirstSetup;
 
 // The actions read the boxes of this dialog, which stays open until the
 // completion dialog has ended. The dialog ends with the run's exit code.
@@ -71,6 +72,10 @@ static void RunSetup(HWND dialog)
     // must neither run setup again nor end it half way.
     EnableWindow(dialog, FALSE);
     Failure = NULL;
+    // A later setup over an earlier one leaves that registration in place.
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    FirstSetup = !RegKeyExists(UninstallEntryKey);
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
     if (!WriteAssociations(dialog))
         Failure = "HKEY_CLASSES_ROOT";
     if (!WriteShellRegistration(dialog))
@@ -127,37 +132,6 @@ static int Fail(int textId, const char* detail)
 {
     ShowError(IDS_SETUP_TITLE, textId, detail);
     return ExitFailed;
-}
-
-// Setup writes for all users only where the parent of every machine-wide
-// key it writes, or the nearest key above that stands, takes its writes: a
-// standard user's token takes none. The system checks the rights when a
-// key is opened.
-static bool MayWriteBelowParent(const char* key)
-{
-    char path[MAX_PATH];
-    if (!TextCopy(path, sizeof path, key))
-        return false;
-    LONG status = ERROR_FILE_NOT_FOUND;
-    while (status == ERROR_FILE_NOT_FOUND) {
-        char* name = FileNamePart(path);
-        if (name == path)
-            return false;
-        name[-1] = 0;
-        HKEY opened;
-        status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE,
-                               &opened);
-        if (status == ERROR_SUCCESS)
-            RegCloseKey(opened);
-    }
-    return status == ERROR_SUCCESS;
-}
-
-static bool MayWriteMachineWide()
-{
-    return MayWriteBelowParent("Software\\Classes\\.kez") &&
-           MayWriteBelowParent(UninstallEntryKey) && MayWriteBelowParent(AppPathKey) &&
-           MayWriteBelowParent(ApprovedKey);
 }
 
 // Every path that setup writes begins with the install folder, the tool's

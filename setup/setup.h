@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+// Set once setup writes where no setup had: a failed run then takes back
+// what it wrote.
+extern bool FirstSetup;
+
 // Opens the options dialog from ResourceModule (a dialog that a language
 // module lacks from the own image); returns the exit code when setup has
 // ended: ExitDone, ExitDeclined after cancel, ExitFailed when it could not

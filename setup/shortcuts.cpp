@@ -65,6 +65,7 @@ static void ProgramGroup(HWND dialog, IMalloc* allocator, int csidl, const Group
         return;
     }
     CreateDirectoryA(group, NULL);
+    Changed();
     char folder[MAX_PATH];
     if (!TextCopy(folder, sizeof folder, group) || !AppendBackslash(folder, sizeof folder))
         return;
@@ -91,7 +92,10 @@ bool CreateShortcut(const char* target, const char* linkPath, const char* descri
         if (SUCCEEDED(result)) {
             WCHAR widePath[MAX_PATH];
             if (MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, MAX_PATH))
+            {
                 result = file->Save(widePath, TRUE);
+                Changed();
+            }
             else
                 result = HRESULT_FROM_WIN32(GetLastError());
             file->Release();

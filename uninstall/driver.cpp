@@ -14,13 +14,25 @@ static bool ConfirmUninstall()
                        MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) == IDYES;
 }
 
-static bool OpenList(ListSource* list)
+// Nothing but the tool in the current folder.
+static bool OnlyToolLeft(const char* executable)
 {
-    if (OpenListFile("Uninstall.lst", list))
-        return true;
-    ShowError(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst");
-    return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("*", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    const char* own = FileNamePart(executable);
+    bool only = true;
+    do {
+        // "." and ".." (any name so begun: the folder then stays, whatever).
+        if (found.cFileName[0] != '.' && !TextEqualNoCase(found.cFileName, own) &&
+            !TextEqualNoCase(found.cAlternateFileName, own))
+            only = false;
+    } while (only && FindNextFileA(search, &found));
+    FindClose(search);
+    return only;
 }
+
 
 static UninstallResult Refuse(int textId, const char* path, UninstallResult result)
 {
@@ -45,16 +57,70 @@ static UninstallResult CheckPaths(char* executable, size_t executableCap)
     return UninstallDone;
 }
 
-// Setup's scope, as the place of its entry records it: the current user's
-// where the user has an entry and the machine none.
-static void EnterSetupScope()
+// Each scope that holds an entry, the user's first: an account may have set
+// up for all users and then, with its machine-wide rights refused, for
+// itself. Without an entry, the machine's, as ever. The machine's rights
+// are checked before anything changes. NULL when all of it went, else what
+// stays.
+enum { UserEntry = 1, MachineEntry = 2 };
+
+static int Entries()
 {
-    SetRegistryRoot(HKEY_LOCAL_MACHINE);
-    if (RegKeyExists(UninstallEntryKey))
-        return;
     SetRegistryRoot(HKEY_CURRENT_USER);
-    if (RegKeyExists(UninstallEntryKey))
-        EnterUserScope();
+    int entries = RegKeyExists(UninstallEntryKey) ? UserEntry : 0;
+    SetRegistryRoot(HKEY_LOCAL_MACHINE);
+    return RegKeyExists(UninstallEntryKey) ? entries | MachineEntry : entries;
+}
+
+static const char* UndoScopes()
+{
+    int entries = Entries();
+    bool user = entries & UserEntry;
+    bool machine = !user || (entries & MachineEntry);
+    if (machine && !MayWriteMachineWide())
+        return UninstallEntryKey;
+    if (user) {
+        if (!EnterUserScope())
+            return "HKEY_CURRENT_USER";
+        const char* left = UndoRegistration();
+        if (left || !machine)
+            return left;
+        LeaveUserScope();
+    }
+    return UndoRegistration();
+}
+
+void TakeBackSetup()
+{
+    UndoRegistration();
+    RemoveUninstallEntry();
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
+    RemoveLinks();
+}
+
+// Past the registration files go: only once it is undone; else all stays
+// for a later run. The list is closed at the end.
+static UninstallResult RemoveProduct(ListSource* list, const char* folder)
+{
+    const char* left = UndoScopes();
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
+    if (left) {
+        CloseListFile(list);
+        return Refuse(IDS_REGISTRATION_LEFT, left, UninstallRefused);
+    }
+    RemoveLinks();
+    // A loaded language module cannot be deleted, and the install folder
+    // would stay with it. Texts come from the own image from here on.
+    KeepInUseResources();
+    ReleaseLanguageModule();
+    RemoveInstalledEntry(folder, "lumbex.gid");
+    RemoveInstalledEntry(folder, "lumbex.fts");
+    UninstallResult result = RemoveAllListed(list, folder);
+    CloseListFile(list);
+    // The entry once the files are gone, the list after it: a run cut short
+    // in between is started again from the folder.
+    RemoveUninstallEntry();
+    return RemoveListFile(folder, result);
 }
 
 UninstallResult RunUninstall()
@@ -77,23 +143,17 @@ UninstallResult RunUninstall()
     if (!ConfirmUninstall())
         return UninstallDeclined;
     ListSource list;
-    if (!OpenList(&list))
+    UninstallResult result = UninstallDone;
+    if (OpenListFile("Uninstall.lst", &list)) {
+        result = RemoveProduct(&list, folder);
+        if (result == UninstallRefused)
+            return result;
+    } else if (!OnlyToolLeft(executable) || Entries()) {
+        // Only a run cut short after the list went leaves the tool alone,
+        // with no entry anywhere: all that is left is to remove it.
+        ShowError(IDS_UNINSTALL_TITLE, IDS_NO_LIST_FILE, "Uninstall.lst");
         return UninstallNotStarted;
-
-    EnterSetupScope();
-    RestoreAssociations();
-    RemoveRegistration();
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL);
-    RemoveLinks();
-    // A loaded language module cannot be deleted, and the install folder
-    // would stay with it. Texts come from the own image from here on.
-    KeepInUseResources();
-    ReleaseLanguageModule();
-    RemoveInstalledEntry(folder, "lumbex.gid");
-    RemoveInstalledEntry(folder, "lumbex.fts");
-    UninstallResult result = RemoveAllListed(&list, folder);
-    CloseListFile(&list);
-    DeleteFileA("Uninstall.lst");
+    }
 
     // Without a script the executable stays: it goes at restart, or the
     // user learns which file to delete.

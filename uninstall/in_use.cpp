@@ -178,6 +178,13 @@ static bool AskToTryAgain(ListSource* list, const char* installFolder, InUse* in
                                    InUseProcedure, (LPARAM)names) == IDRETRY;
 }
 
+static bool ScheduleDeletion(const char* path)
+{
+    bool scheduled = MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    Changed();
+    return scheduled;
+}
+
 struct Schedule {
     int depth;              // folders of this depth, or files at 0
     bool refused;
@@ -187,7 +194,7 @@ static void ScheduleEntry(void* context, const char* path, bool folder)
 {
     Schedule* schedule = (Schedule*)context;
     if ((folder ? Depth(path) : 0) == schedule->depth && !IsOwnFile(path) &&
-        !MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT))
+        !ScheduleDeletion(path))
         schedule->refused = true;
 }
 
@@ -210,11 +217,24 @@ UninstallResult RemoveAllListed(ListSource* list, const char* installFolder)
     VisitStandingEntries(list, installFolder, ScheduleEntry, &schedule);
     for (schedule.depth = inUse.deepest; schedule.depth > Depth(installFolder); schedule.depth--)
         VisitStandingEntries(list, installFolder, ScheduleEntry, &schedule);
-    bool atRestart =
-        !schedule.refused && MoveFileExA(installFolder, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+    bool atRestart = !schedule.refused && ScheduleDeletion(installFolder);
     if (!SilentMode)
         ShowUninstallEnd(atRestart, installFolder);
     return atRestart ? UninstallAtRestart : UninstallIncomplete;
+}
+
+UninstallResult RemoveListFile(const char* installFolder, UninstallResult result)
+{
+    // One that the rules refuse (a link) stays, as any listed entry would.
+    if (!RemoveInstalledEntry(installFolder, "Uninstall.lst"))
+        return result;
+    // Held: it goes at the next restart, and the folder once more after it.
+    bool atRestart = ScheduleDeletion(OwnFiles[1]) && ScheduleDeletion(installFolder);
+    if (!SilentMode && result == UninstallDone)
+        ShowUninstallEnd(atRestart, installFolder);
+    if (!atRestart)
+        return UninstallIncomplete;
+    return result == UninstallDone ? UninstallAtRestart : result;
 }
 
 bool ShowRemovalWarning()
@@ -228,7 +248,7 @@ bool ShowRemovalWarning()
         ShownExecutableFolder(path, MAX_PATH);  // for the message only
     // Then its folder, named with its closing backslash.
     for (int step = 0; scheduled && step < 2; step++) {
-        scheduled = MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+        scheduled = ScheduleDeletion(path);
         if (scheduled)
             *FileNamePart(path) = 0;
     }

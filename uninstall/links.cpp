@@ -26,7 +26,10 @@ static void RemoveShortcut(IMalloc* allocator, int folder)
 {
     char path[MAX_PATH];
     if (ItemPath(allocator, folder, "Lumbex.lnk", path, sizeof path))
+    {
         DeleteFileA(path);
+        Changed();
+    }
 }
 
 static void RemoveProgramGroup(IMalloc* allocator, int folder)
@@ -44,6 +47,7 @@ static void RemoveProgramGroup(IMalloc* allocator, int folder)
     // A group that cannot go (no rights, a file in use) is not reported.
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     SHFileOperationA(&operation);
+    Changed();
 }
 
 void RemoveLinks()

@@ -211,9 +211,9 @@ static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, 
     }
     // A folder that is not empty refuses.
     FILE_DISPOSITION_INFO disposition = {TRUE};
-    return calls.setInfo(entry, FileDispositionInfo, &disposition, sizeof disposition)
-               ? EntryRemoved
-               : EntryStanding;
+    bool removed = calls.setInfo(entry, FileDispositionInfo, &disposition, sizeof disposition);
+    Changed();
+    return removed ? EntryRemoved : EntryStanding;
 }
 
 static EntryResult RemoveByHandle(const InstallPlace& place, const char* path, DWORD attributes)
@@ -244,6 +244,7 @@ static EntryResult RemoveByPath(const InstallPlace& place, const char* path, DWO
         SetFileAttributesA(path, 0);
     bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path) != 0
                                                            : DeleteFileA(path) != 0;
+    Changed();
     return removed ? EntryRemoved : EntryStanding;
 }
 
@@ -270,11 +271,11 @@ bool RemoveOpenEntry(const char* installFolder, HANDLE entry)
            RemoveThroughHandle(place, entry, INVALID_FILE_ATTRIBUTES, NULL) == EntryRemoved;
 }
 
-void RemoveInstalledEntry(const char* installFolder, const char* entry)
+bool RemoveInstalledEntry(const char* installFolder, const char* entry)
 {
     InstallPlace place;
-    if (FindInstallPlace(installFolder, &place))
-        RemoveEntry(installFolder, place, entry);
+    return FindInstallPlace(installFolder, &place) &&
+           RemoveEntry(installFolder, place, entry) == EntryStanding;
 }
 
 int RemoveListedEntries(ListSource* list, const char* installFolder)

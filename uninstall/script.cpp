@@ -176,6 +176,7 @@ bool WriteRemovalScript(const char* executablePath)
     // A cut script could delete or remove paths that it only half names.
     if (!written)
         RemoveScript();
+    Changed();
     return written;
 }
 

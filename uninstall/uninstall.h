@@ -12,7 +12,8 @@ enum UninstallResult {
     UninstallIncomplete,    // something stays that could be neither removed nor scheduled
     UninstallDeclined,      // the user answered No: nothing changed
     UninstallNotStarted,    // no list file or no install folder: nothing changed
-    UninstallRefused,       // a folder that no ANSI call can name: nothing changed
+    UninstallRefused,       // a folder that no ANSI call can name, or a registration that
+                            // could not be undone: no file deleted
 };
 
 // Asks, cleans the registry and the shortcuts, removes the listed files and
@@ -21,9 +22,14 @@ enum UninstallResult {
 // shows nothing.
 UninstallResult RunUninstall();
 
-// Registry clean-up; RestoreAssociations reads what RemoveRegistration deletes.
-void RestoreAssociations();
-void RemoveRegistration();
+// Gives the file types back and removes the registration of the selected
+// scope, all but the entry in the list of installed programs; every step
+// may run again. NULL when all of it went, else the first key that stays.
+const char* UndoRegistration();
+// That entry, in the scope's roots.
+void RemoveUninstallEntry();
+// All that setup writes, the shortcuts too: what a failed first setup wrote.
+void TakeBackSetup();
 bool IsLumbexType(const char* extension);
 
 // Passes over the open list until one removes nothing; installFolder ends
@@ -32,8 +38,9 @@ bool IsLumbexType(const char* extension);
 // system can, each is checked and deleted through one handle. Returns the
 // number of passes.
 int RemoveListedEntries(ListSource* list, const char* installFolder);
-// One entry by the same rules.
-void RemoveInstalledEntry(const char* installFolder, const char* entry);
+// One entry by the same rules; true when it stands although the rules
+// would remove it (in use).
+bool RemoveInstalledEntry(const char* installFolder, const char* entry);
 // What an entry handle (opened for DELETE, FILE_READ_ATTRIBUTES and
 // FILE_WRITE_ATTRIBUTES, not through a link at its end) refers to, by the
 // same rules; false when it stays or the system has no deletion by handle.
@@ -60,6 +67,10 @@ void VisitStandingEntries(ListSource* list, const char* installFolder, StandingV
 // need of it.
 void KeepInUseResources();
 UninstallResult RemoveAllListed(ListSource* list, const char* installFolder);
+// "Uninstall.lst", closed, by the same rules; where it stands, it and the
+// folder are scheduled for the next restart. The result of the run so far,
+// as that changes it.
+UninstallResult RemoveListFile(const char* installFolder, UninstallResult result);
 
 void RemoveLinks();
 

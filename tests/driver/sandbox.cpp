@@ -533,7 +533,7 @@ bool RemoveOnHost(const std::string& path)
     return Within(10000, Listed, path, false);
 }
 
-bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights)
+bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights, REGSAM view)
 {
     char text[64];
     if (rights)
@@ -546,7 +546,7 @@ bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights)
         return false;
     HKEY key;
     bool set = false;
-    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC | view, &key) == ERROR_SUCCESS) {
         set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
         RegCloseKey(key);
     }

@@ -102,6 +102,6 @@ void SetRaw(HKEY root, const std::string& path, const std::string& name, DWORD t
 void SetText(HKEY root, const std::string& path, const std::string& name, const std::string& text);
 // Denies everyone these rights on an existing key, allowing all others, as
 // a locked-down machine may; 0 allows everything again.
-bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights);
+bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights, REGSAM view = 0);
 
 #endif

@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "driver/lumbex_state.h"
 #include "driver/run_watch.h"
 #include "driver/sandbox.h"
 #include "driver/setup_state.h"
 #include "driver/ui_driver.h"
 #include "resources/footprint.h"
+#include "resources/process.h"
 
 namespace {
 
@@ -33,9 +35,17 @@ protected:
 
     void SetUp() override
     {
-        ForgetSetup();
         DeleteFileA(Announced);
-        root = MakeSandbox("deploy");
+        Prepare();
+    }
+    // A machine on which setup never ran, and the install folder as the
+    // installer leaves it.
+    void Prepare(const std::string& name = "deploy")
+    {
+        ForgetSetup();
+        // The interpreter of an ended removal script may hold it a moment longer.
+        Eventually([&] { return RemoveTree("C:\\lumbex-tests\\" + name); }, 10000);
+        root = MakeSandbox(name);
         folder = root + "\\Lumbex Archiver";
         temp = root + "\\temp";
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
@@ -83,7 +93,11 @@ protected:
             state += line + "\n";
         for (const std::string& line : RegistryLines(HKEY_CLASSES_ROOT, "Lumbex"))
             state += line + "\n";
-        for (const std::string& line : RegistryLines(HKEY_CURRENT_USER, "Software\\Lumbex"))
+        for (HKEY scope : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            state += DumpTree(scope, ProductKey) + DumpTree(scope, UninstallEntryKey) +
+                     DumpTree(scope, "Software\\Classes\\.zip") +
+                     DumpTree(scope, "Software\\Classes\\.cab");
+        for (const std::string& line : PresentArchiverRegistry())
             state += line + "\n";
         state += Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex") ? "group\n" : "no group\n";
         return state;
@@ -144,13 +158,14 @@ TEST_F(Deployment, TheSystemsListShowsTheEntryAndRemovesTheProgram)
 // A key's access list for the length of a test, whatever the test asserts.
 class KeptAccess {
 public:
-    KeptAccess(HKEY root, const std::string& path) : root(root), path(path)
+    KeptAccess(HKEY root, const std::string& path, REGSAM view = 0)
+        : root(root), path(path), view(view)
     {
         HKEY key;
         DWORD size = sizeof bytes;
         // A fresh prefix may lack the key until a first setup makes it.
-        kept = RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, READ_CONTROL, NULL, &key, NULL) ==
-               ERROR_SUCCESS;
+        kept = RegCreateKeyExA(root, path.c_str(), 0, NULL, 0, READ_CONTROL | view, NULL, &key,
+                               NULL) == ERROR_SUCCESS;
         if (kept) {
             kept = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, bytes, &size) ==
                    ERROR_SUCCESS;
@@ -160,7 +175,7 @@ public:
     ~KeptAccess()
     {
         HKEY key;
-        if (kept && RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+        if (kept && RegOpenKeyExA(root, path.c_str(), 0, WRITE_DAC | view, &key) == ERROR_SUCCESS) {
             RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, bytes);
             RegCloseKey(key);
         }
@@ -170,8 +185,51 @@ public:
 private:
     HKEY root;
     std::string path;
+    REGSAM view;
     BYTE bytes[4096];
 };
+
+// A key that refuses a change: a first setup takes back all that it wrote,
+// uninstall deletes no file and keeps its entry. Either ends with 1603 and
+// no window; once the key takes changes, the same command finishes.
+TEST_F(Deployment, ARunThatMeetsARefusedKeyEndsAsItBegan)
+{
+    const std::string classes = "Software\\Classes\\";
+    for (std::string tail : {"/setup /s", "/uninstall /s"}) {
+        for (std::string key : {classes + (tail[1] == 's' ? ".cab" : ".zip"),
+                                std::string(RegisteredAppsKey)}) {
+            SCOPED_TRACE(tail + " " + key);
+            Prepare();
+            SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
+            SetText(HKEY_CLASSES_ROOT, ".cab", "", "CabTool");
+            if (tail[1] == 'u')
+                SetUpSilently();
+            std::string before = State();
+            Names windows;
+            {
+                // Default apps are read in the 64-bit view, the tool's own
+                // keys in its own.
+                REGSAM view = key == RegisteredAppsKey ? KEY_WOW64_64KEY : 0;
+                KeptAccess kept(HKEY_LOCAL_MACHINE, key, view);
+                ASSERT_TRUE(kept.kept &&
+                            DenyKeyAccess(HKEY_LOCAL_MACHINE, key, KEY_SET_VALUE, view));
+                RunResult refused = RunUnattended("\"" + Tool() + "\" " + tail, &windows);
+                EXPECT_EQ(1603u, refused.exitCode);
+                EXPECT_EQ(Names(), windows);
+                if (tail[1] == 's')
+                    EXPECT_EQ(before, State());
+                for (const char* file : {"Lumbex.exe", "Uninstall.lst", "Uninstall.exe"})
+                    EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+                EXPECT_EQ(tail[1] == 'u', KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
+            }
+            RunResult again = RunUnattended("\"" + Tool() + "\" " + tail, &windows);
+            EXPECT_EQ(0u, again.exitCode);
+            EXPECT_EQ(tail[1] == 's' ? "Lumbex.ZIP" : "WinZipper",
+                      RegText(HKEY_CLASSES_ROOT, ".zip", ""));
+            EXPECT_EQ(tail[1] == 's', Exists(folder));
+        }
+    }
+}
 
 // A standard user's token takes no write below the machine-wide parents,
 // and the system checks the rights when a key is opened. Setup then serves
@@ -248,6 +306,92 @@ TEST_F(Deployment, WithoutAnyRightsSetupRefusesAndWritesNothing)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UninstallEntryKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, ProductKey));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
+}
+
+// An account that set up for all users and then, its machine-wide rights
+// refused, for itself: uninstall removes both scopes, or, while the
+// machine's rights are refused, says so and keeps both.
+TEST_F(Deployment, BothScopesOfTheAccountGoTogether)
+{
+    SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
+    SetUpSilently();
+    const std::string userZip = "Software\\Classes\\.zip";
+    const std::string quiet = "\"" + Tool() + "\" /uninstall /s";
+    Names windows;
+    {
+        KeptAccess parent(HKEY_LOCAL_MACHINE, "Software\\Classes");
+        ASSERT_TRUE(parent.kept && DenyKeyAccess(HKEY_LOCAL_MACHINE, "Software\\Classes",
+                                                 KEY_CREATE_SUB_KEY | KEY_SET_VALUE));
+        RunResult user = RunRecordingWindows("\"" + Tool() + "\" /setup /s", root, {}, 0, &windows);
+        ASSERT_EQ(0u, user.exitCode);
+        ASSERT_EQ("Lumbex.ZIP", RegText(HKEY_CURRENT_USER, userZip, ""));
+        std::string before = State();
+        RunResult refused = RunUnattended(quiet, &windows);
+        EXPECT_EQ(1603u, refused.exitCode);
+        EXPECT_EQ(before, State());
+    }
+    RunResult run = RunUnattended(quiet, &windows);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(Names(), windows);
+    ExpectAllGone();
+    EXPECT_EQ("WinZipper", RegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    for (const std::string& key : {userZip, std::string(UninstallEntryKey), std::string(ProductKey)})
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key)) << key;
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, RegisteredAppsKey, "Lumbex"));
+}
+
+// Cut short after any of its changes, as by a kill or a power loss, a run
+// is finished by the same command: the result is that of a run never cut.
+// Each round sets up, then uninstalls, a folder of its own.
+TEST_F(Deployment, ARunCutShortAfterAnyChangeIsFinishedByTheNext)
+{
+    const std::string tails[] = {" /setup /s", " /uninstall /s"};
+    std::string whole[2];       // the runs never cut short
+    bool sweeping[2] = {true, true};
+    Names roots;
+    int stop = 0;
+    for (; sweeping[0] || sweeping[1]; stop++) {
+        Prepare("deploy " + std::to_string(stop));
+        roots.push_back(root);
+        SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
+        // Fewer changes, all of their kinds: no volume extensions, no shell
+        // extension.
+        for (const char* unticked : {".kez", ".arj", ".lzh", ""})
+            SetRaw(HKEY_CURRENT_USER, std::string(SettingsKey) + "\\" + unticked,
+                   *unticked ? "Associated" : "ShellExt", REG_DWORD, std::string(4, '\0'));
+        ASSERT_TRUE(CopyFileA(CheckedToolPath().c_str(), Tool().c_str(), FALSE));
+        for (int i = 0; i < 2; i++) {
+            SCOPED_TRACE(tails[i] + " cut after change " + std::to_string(stop));
+            const std::string command = "\"" + Tool() + "\"" + tails[i];
+            Names windows;
+            Names variables = Variables();
+            variables.push_back("LUMBEX_STOP_AFTER=" + std::to_string(sweeping[i] ? stop : 0));
+            RunResult first = RunRecordingWindows(command, root, variables, 0, &windows);
+            bool cut = first.exitCode == StoppedAfterChange;
+            ASSERT_TRUE(cut || first.exitCode == 0) << first.exitCode;
+            if (cut) {
+                RemoveScriptsLeft(temp);    // one written but never started
+                EXPECT_EQ(0u, RunRecordingWindows(command, root, Variables(), 0, &windows).exitCode);
+            }
+            EXPECT_EQ(Names(), windows);
+            sweeping[i] = cut || stop == 0;
+            // The removal script may still be at work on the tool and its folder.
+            std::string state = State();
+            state.erase(0, state.find('\n'));
+            state.erase(state.find("\n "), 6);
+            for (size_t at; (at = state.find(root)) != std::string::npos;)
+                state.replace(at, root.size(), "<root>");
+            if (stop == 0)
+                whole[i] = state;
+            EXPECT_EQ(whole[i], state);
+        }
+    }
+    EXPECT_LT(20, stop);
+    std::printf("[ cut runs ] after each of %d changes\n", stop - 2);
+    for (const std::string& done : roots) {
+        EXPECT_TRUE(Eventually([&] { return !ScriptLeft(done + "\\temp"); }, 20000)) << done;
+        RemoveTree(done);
+    }
 }
 
 TEST_F(Deployment, TheQuietCommandRemovesEverythingWithoutAnyWindow)

@@ -75,7 +75,8 @@ TEST(Dispatch, WaitTakesAboutTwoSecondsAndUnknownSwitchesNone)
 
 // Installers and deployment tools read only the exit code: a tail in a form
 // the tool does not take says so, and shows nothing when it holds "/s". The
-// uninstall tails here reach uninstall, which finds no list beside the tool.
+// uninstall tails here reach uninstall, which finds a product's file but no
+// list beside the tool.
 TEST(Dispatch, EveryTailDoesWhatItSaysOrSaysWhyNot)
 {
     const std::string forms = "/setup [/s] [/norestart]\n/uninstall [/s] [/norestart]\n";
@@ -99,6 +100,7 @@ TEST(Dispatch, EveryTailDoesWhatItSaysOrSaysWhyNot)
          {german + "/setup /x\". M\xF6glich sind:\n" + forms + "ohne Schalter (Deinstallation)"}},
     };
     std::string folders[] = {Install("tails"), Install("tails de", "german")};
+    ASSERT_TRUE(WriteBytes(folders[0] + "\\Lumbex.exe", "the product's"));
     std::vector<WatchedRun> runs(sizeof cases / sizeof cases[0]);
     for (size_t i = 0; i < runs.size(); i++) {
         const std::string& folder = folders[cases[i].module ? 1 : 0];

@@ -242,8 +242,9 @@ TEST_F(HostileRegistry, SetupReadsChoicesAndFileTypesOfAnyShape)
 // Saved file types of every shape, as earlier versions kept them: only
 // saved texts (as setup writes them) that fit are given back; a record that
 // holds anything else cannot be given back as it was, so its extension
-// stays as it is and the record stays with the product's settings. An
-// extension's own value is recognised only when it can be read whole.
+// stays as it is, with the ProgID it names, and the record stays with the
+// product's settings. An extension's own value is recognised only when it
+// can be read whole.
 TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
 {
     std::vector<ToolBuild> builds = ToolBuilds();
@@ -287,8 +288,9 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     Uninstall(folders[0], scripts[0], "saved types (shipped)");
 
     EXPECT_EQ(before, ExtensionTrees());
-    const Names settingsKept = {"HKCU\\" + std::string(ProductKey)};
-    EXPECT_EQ(settingsKept, PresentArchiverRegistry());
+    const std::string settingsKept = "HKCU\\" + std::string(ProductKey);
+    EXPECT_EQ(Names({"HKCR\\Lumbex", "HKCR\\Lumbex.ZIP", settingsKept}),
+              PresentArchiverRegistry());
     for (const char* extension : {".kez", ".zip", ".cab", ".arj"})
         EXPECT_TRUE(ValueExists(user, Setting(extension), "Type")) << extension;
     EXPECT_TRUE(KeyExists(user, Settings + "\\" + std::string(220, 'k')));
@@ -305,6 +307,8 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
     SetText(user, Setting(".cab"), "Type", "CabOld");
     SetRaw(user, Setting(".arj"), "Type", REG_MULTI_SZ, std::string("ArjOld\0Second\0\0", 15));
     SetRaw(user, Setting(".lzh"), "Type", REG_EXPAND_SZ, Sz("%SystemRoot%\\lzh"));
+    // Given back, ".zip" names its ProgID no more: it goes with that key.
+    SetText(classes, "Lumbex.ZIP\\shell\\" + std::string(220, 'v') + "\\command", "", "verb");
     std::string cab = DumpTree(classes, ".cab");
     Names odd = {DumpTree(classes, ".arj"), DumpTree(classes, ".lzh")};
 
@@ -318,7 +322,7 @@ TEST_F(HostileRegistry, UninstallReadsSavedTypesOfAnyShape)
               RegistryLines(classes, ".zip"));
     EXPECT_EQ(cab, DumpTree(classes, ".cab"));
     EXPECT_EQ(odd, Names({DumpTree(classes, ".arj"), DumpTree(classes, ".lzh")}));
-    EXPECT_EQ(settingsKept, PresentArchiverRegistry());
+    EXPECT_EQ(Names({"HKCR\\Lumbex", settingsKept}), PresentArchiverRegistry());
     EXPECT_FALSE(ValueExists(user, Setting(".kez"), "Type"));     // given back: gone
     EXPECT_TRUE(ValueExists(user, Setting(".arj"), "Type"));
 

@@ -398,6 +398,33 @@ TEST_F(UninstallRun, RefusedSchedulingNamesTheFolderAndFails)
     EXPECT_TRUE(Exists(folder + "\\kezext.dll"));
 }
 
+// The list goes last, as a listed entry goes: read-only, it is deleted;
+// held, it is scheduled with the folder (3010), or, where the system
+// refuses that, the run ends with 1603.
+TEST_F(UninstallRun, TheListFileGoesAsAListedEntryGoes)
+{
+    for (DWORD exitCode : {0, 3010, 1603}) {
+        SCOPED_TRACE(exitCode);
+        Install("Lumbex");
+        std::string list = folder + "\\Uninstall.lst";
+        SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (exitCode)
+            held = CreateFileA(list.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               0, NULL);
+        if (exitCode == 1603)
+            ASSERT_TRUE(DenyKeyAccess(HKEY_LOCAL_MACHINE, SessionManager, KEY_SET_VALUE));
+        Names windows;
+        RunResult run = RunRecordingWindows("\"" + tool + "\" /uninstall /s", "C:\\", {}, 0,
+                                            &windows, [] { return !ScriptLeft(); });
+        DenyKeyAccess(HKEY_LOCAL_MACHINE, SessionManager, 0);
+        EXPECT_EQ(exitCode, run.exitCode);
+        EXPECT_EQ(exitCode == 3010 ? Names({Pending(list), Pending(folder + "\\")}) : Names(),
+                  PendingDeletions());
+        EXPECT_EQ(exitCode != 0, Exists(list));
+        TearDown();
+    }
+}
+
 TEST_F(UninstallRun, NoChangesNothing)
 {
     Install("Lumbex");

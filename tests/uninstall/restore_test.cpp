@@ -24,10 +24,10 @@ protected:
     {
         RunAction([](HWND d) { EXPECT_TRUE(WriteAssociations(d)); }, dialog);
     }
-    static void Uninstall()
+    static void Uninstall(const char* left = NULL)
     {
-        RestoreAssociations();
-        RemoveRegistration();
+        EXPECT_STREQ(left, UndoRegistration());
+        RemoveUninstallEntry();
         EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
     }
     static std::string Class(const std::string& key, const std::string& name = "")
@@ -225,8 +225,8 @@ TEST_F(Restore, OnlySavedTextsAreGivenBack)
 }
 
 // Setup keeps the record machine-wide; one kept by an earlier version for
-// the account that uninstalls serves where there is none. Nothing saved
-// leaves the extension as it is; saved as empty, it had no type.
+// the account that uninstalls serves where there is none. Saved as empty,
+// as the archiver's own type, or not at all, it had no type.
 TEST_F(Restore, TheRecordIsFoundMachineWideOrWhereEarlierVersionsKeptIt)
 {
     const std::string record = std::string(SettingsKey) + "\\.zip";
@@ -247,7 +247,8 @@ TEST_F(Restore, TheRecordIsFoundMachineWideOrWhereEarlierVersionsKeptIt)
         {"both", "Zipper", "OldZipper",
          "[.zip]\n  @ = REG_SZ \"Zipper\"\n  Content Type = REG_SZ \"application/zip\"\n"},
         {"saved as empty", "", NULL, ""},
-        {"nothing saved", NULL, NULL, own},
+        {"saved as the archiver's own", "lumbex.zip", NULL, ""},
+        {"nothing saved", NULL, NULL, ""},
     };
     for (const Row& row : rows) {
         ResetArchiverRegistry();
@@ -256,7 +257,7 @@ TEST_F(Restore, TheRecordIsFoundMachineWideOrWhereEarlierVersionsKeptIt)
         DeleteTree(user, ProductKey);
         if (row.machineType) {
             SetText(machine, record, "Type", row.machineType);
-            SetText(machine, record, "Content", row.machineType[0] ? "application/zip" : "");
+            SetText(machine, record, "Content", row.machineType[0] == 'Z' ? "application/zip" : "");
         }
         if (row.userType) {
             SetText(user, record, "Type", row.userType);
@@ -285,7 +286,7 @@ TEST_F(Restore, ARecordStaysUntilItIsGivenBack)
         }
         std::string kept = DumpTree(root, record);
         ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".zip", KEY_SET_VALUE));
-        Uninstall();
+        Uninstall(".zip");
         ASSERT_TRUE(DenyKeyAccess(HKEY_CLASSES_ROOT, ".zip", 0));
         EXPECT_EQ("Lumbex.ZIP", Class(".zip"));
         EXPECT_EQ(kept, DumpTree(root, record));
