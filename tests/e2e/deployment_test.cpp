@@ -189,45 +189,56 @@ private:
     BYTE bytes[4096];
 };
 
-// A key that refuses a change: a first setup takes back all that it wrote,
-// uninstall deletes no file and keeps its entry. Either ends with 1603 and
-// no window; once the key takes changes, the same command finishes.
+// A key that refuses a change: a first setup takes back all that it wrote;
+// uninstall deletes no file and keeps its entry, and changes nothing where
+// the machine's keys are refused to an account that set up for all users
+// and then for itself. Each ends with 1603 and no window; once the key
+// takes changes, the same command finishes, in both scopes.
 TEST_F(Deployment, ARunThatMeetsARefusedKeyEndsAsItBegan)
 {
-    const std::string classes = "Software\\Classes\\";
-    for (std::string tail : {"/setup /s", "/uninstall /s"}) {
-        for (std::string key : {classes + (tail[1] == 's' ? ".cab" : ".zip"),
-                                std::string(RegisteredAppsKey)}) {
-            SCOPED_TRACE(tail + " " + key);
-            Prepare();
-            SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
-            SetText(HKEY_CLASSES_ROOT, ".cab", "", "CabTool");
-            if (tail[1] == 'u')
-                SetUpSilently();
+    const std::string classes = "Software\\Classes";
+    const DWORD set = KEY_SET_VALUE;
+    struct Row {
+        const char* tail;
+        std::string key;        // HKLM's; RegisteredApplications in the 64-bit view
+        DWORD rights;
+        bool userSetup;         // a setup for the user alone, once refused
+    } rows[] = {
+        {"/setup /s", classes + "\\.cab", set, false},
+        {"/setup /s", RegisteredAppsKey, set, false},
+        {"/uninstall /s", classes + "\\.zip", set, false},
+        {"/uninstall /s", RegisteredAppsKey, set, false},
+        {"/uninstall /s", classes, KEY_CREATE_SUB_KEY | set, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.tail + (" " + row.key));
+        bool setup = row.tail[1] == 's';
+        Prepare();
+        SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
+        SetText(HKEY_CLASSES_ROOT, ".cab", "", "CabTool");
+        if (!setup)
+            SetUpSilently();
+        Names windows;
+        {
+            REGSAM view = row.key == RegisteredAppsKey ? KEY_WOW64_64KEY : 0;
+            KeptAccess kept(HKEY_LOCAL_MACHINE, row.key, view);
+            ASSERT_TRUE(kept.kept && DenyKeyAccess(HKEY_LOCAL_MACHINE, row.key, row.rights, view));
+            if (row.userSetup)
+                ASSERT_EQ(0u, RunUnattended("\"" + Tool() + "\" /setup /s", &windows).exitCode);
             std::string before = State();
-            Names windows;
-            {
-                // Default apps are read in the 64-bit view, the tool's own
-                // keys in its own.
-                REGSAM view = key == RegisteredAppsKey ? KEY_WOW64_64KEY : 0;
-                KeptAccess kept(HKEY_LOCAL_MACHINE, key, view);
-                ASSERT_TRUE(kept.kept &&
-                            DenyKeyAccess(HKEY_LOCAL_MACHINE, key, KEY_SET_VALUE, view));
-                RunResult refused = RunUnattended("\"" + Tool() + "\" " + tail, &windows);
-                EXPECT_EQ(1603u, refused.exitCode);
-                EXPECT_EQ(Names(), windows);
-                if (tail[1] == 's')
-                    EXPECT_EQ(before, State());
-                for (const char* file : {"Lumbex.exe", "Uninstall.lst", "Uninstall.exe"})
-                    EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
-                EXPECT_EQ(tail[1] == 'u', KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
-            }
-            RunResult again = RunUnattended("\"" + Tool() + "\" " + tail, &windows);
-            EXPECT_EQ(0u, again.exitCode);
-            EXPECT_EQ(tail[1] == 's' ? "Lumbex.ZIP" : "WinZipper",
-                      RegText(HKEY_CLASSES_ROOT, ".zip", ""));
-            EXPECT_EQ(tail[1] == 's', Exists(folder));
+            EXPECT_EQ(1603u, RunUnattended("\"" + Tool() + "\" " + row.tail, &windows).exitCode);
+            EXPECT_EQ(Names(), windows);
+            if (setup || row.userSetup)
+                EXPECT_EQ(before, State());
+            for (const char* file : {"Lumbex.exe", "Uninstall.lst", "Uninstall.exe"})
+                EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+            EXPECT_EQ(!setup, KeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey));
         }
+        EXPECT_EQ(0u, RunUnattended("\"" + Tool() + "\" " + row.tail, &windows).exitCode);
+        EXPECT_EQ(setup ? "Lumbex.ZIP" : "WinZipper", RegText(HKEY_CLASSES_ROOT, ".zip", ""));
+        EXPECT_EQ(setup, Exists(folder));
+        EXPECT_EQ(setup, KeyExists(HKEY_CURRENT_USER, ProductKey));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, classes + "\\.zip"));
     }
 }
 
@@ -306,38 +317,6 @@ TEST_F(Deployment, WithoutAnyRightsSetupRefusesAndWritesNothing)
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, UninstallEntryKey));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, ProductKey));
     EXPECT_FALSE(Exists(ShellFolderPath(CSIDL_PROGRAMS) + "\\Lumbex"));
-}
-
-// An account that set up for all users and then, its machine-wide rights
-// refused, for itself: uninstall removes both scopes, or, while the
-// machine's rights are refused, says so and keeps both.
-TEST_F(Deployment, BothScopesOfTheAccountGoTogether)
-{
-    SetText(HKEY_CLASSES_ROOT, ".zip", "", "WinZipper");
-    SetUpSilently();
-    const std::string userZip = "Software\\Classes\\.zip";
-    const std::string quiet = "\"" + Tool() + "\" /uninstall /s";
-    Names windows;
-    {
-        KeptAccess parent(HKEY_LOCAL_MACHINE, "Software\\Classes");
-        ASSERT_TRUE(parent.kept && DenyKeyAccess(HKEY_LOCAL_MACHINE, "Software\\Classes",
-                                                 KEY_CREATE_SUB_KEY | KEY_SET_VALUE));
-        RunResult user = RunRecordingWindows("\"" + Tool() + "\" /setup /s", root, {}, 0, &windows);
-        ASSERT_EQ(0u, user.exitCode);
-        ASSERT_EQ("Lumbex.ZIP", RegText(HKEY_CURRENT_USER, userZip, ""));
-        std::string before = State();
-        RunResult refused = RunUnattended(quiet, &windows);
-        EXPECT_EQ(1603u, refused.exitCode);
-        EXPECT_EQ(before, State());
-    }
-    RunResult run = RunUnattended(quiet, &windows);
-    EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ(Names(), windows);
-    ExpectAllGone();
-    EXPECT_EQ("WinZipper", RegText(HKEY_CLASSES_ROOT, ".zip", ""));
-    for (const std::string& key : {userZip, std::string(UninstallEntryKey), std::string(ProductKey)})
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key)) << key;
-    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, RegisteredAppsKey, "Lumbex"));
 }
 
 // Cut short after any of its changes, as by a kill or a power loss, a run
