@@ -18,6 +18,10 @@ const char RegisteredAppsKey[] = "Software\\RegisteredApplications";
 
 HKEY UserClasses;
 
+// Not the merged classes root: its writes land in the user's classes where
+// those have the key, and its reads return the user's values first.
+static HKEY MachineClasses;
+
 HKEY ScopedRoot(HKEY root)
 {
     if (UserClasses) {
@@ -25,6 +29,12 @@ HKEY ScopedRoot(HKEY root)
             return UserClasses;
         if (root == HKEY_LOCAL_MACHINE)
             return HKEY_CURRENT_USER;
+    } else if (root == HKEY_CLASSES_ROOT) {
+        if (!MachineClasses)
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Classes", 0, MAXIMUM_ALLOWED,
+                          &MachineClasses);
+        if (MachineClasses)
+            return MachineClasses;
     }
     return root;
 }

@@ -15,7 +15,8 @@
 // not write machine-wide. In the user's scope UserClasses is the user's own
 // Software\Classes, open for the run; the machine's roots stand for the
 // user's (the classes root for UserClasses, HKEY_LOCAL_MACHINE for
-// HKEY_CURRENT_USER) wherever a root is named.
+// HKEY_CURRENT_USER) wherever a root is named. In the machine's scope the
+// classes root stands for HKEY_LOCAL_MACHINE\Software\Classes itself.
 extern HKEY UserClasses;
 HKEY ScopedRoot(HKEY root);
 enum FootprintRoot { ClassesRoot, LocalMachine, CurrentUser };

@@ -10,6 +10,7 @@
 #include "driver/sandbox.h"
 #include "driver/ui_driver.h"
 #include "registry/registry.h"
+#include "resources/footprint.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ TEST(StartUp, WithoutALanguageModuleEverythingComesFromTheOwnImage)
     EXPECT_EQ(self, ResourceModule);
     EXPECT_EQ(self, OwnInstance);
     EXPECT_EQ((DWORD)VER_PLATFORM_WIN32_NT, PlatformId);
-    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+    EXPECT_EQ(RootKey(ClassesRoot), GetRegistryRoot());
     ASSERT_TRUE(AppIcon != NULL);
     ICONINFO icon;
     ASSERT_TRUE(GetIconInfo(AppIcon, &icon));

@@ -4,6 +4,7 @@
 
 #include "driver/ui_driver.h"
 #include "registry/registry.h"
+#include "resources/footprint.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void CloseOptionsDialog(HWND dialog)
 static void AfterAction(HWND dialog)
 {
     CloseOptionsDialog(dialog);
-    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+    EXPECT_EQ(RootKey(ClassesRoot), GetRegistryRoot());
 }
 
 bool RunAction(bool (*action)(HWND), HWND dialog)

@@ -6,6 +6,7 @@
 
 #include "driver/sandbox.h"
 #include "registry/registry.h"
+#include "resources/footprint.h"
 
 namespace {
 
@@ -196,6 +197,34 @@ TEST_F(Access, AHoldRequestIsDroppedByAFailedOpening)
     WriteRegString(b.c_str(), "W", "b");
     EXPECT_EQ("a", RegText(HKEY_CURRENT_USER, a, "W"));
     EXPECT_EQ("b", RegText(HKEY_CURRENT_USER, b, "W"));
+}
+
+// The system's name of the key behind a handle, upper case.
+std::wstring KeyName(HKEY key)
+{
+    typedef LONG(WINAPI * QueryKey)(HANDLE, int, void*, ULONG, ULONG*);
+    QueryKey query = (QueryKey)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey");
+    ULONG buffer[300] = {};
+    ULONG size;
+    if (!query || query(key, 3, buffer, sizeof buffer - 2, &size) != 0)    // KeyNameInformation
+        return L"";
+    std::wstring name((const wchar_t*)(buffer + 1), buffer[0] / 2);
+    CharUpperBuffW(&name[0], (DWORD)name.size());
+    return name;
+}
+
+// Each scope's classes are its own key, never the merged root: its writes
+// would land in the user's classes where those have the key.
+TEST_F(Access, EachScopeWritesItsOwnClasses)
+{
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    EXPECT_EQ(L"\\REGISTRY\\MACHINE\\SOFTWARE\\CLASSES", KeyName(GetRegistryRoot()));
+    ASSERT_TRUE(EnterUserScope());
+    SetRegistryRoot(HKEY_CLASSES_ROOT);
+    std::wstring user = KeyName(GetRegistryRoot());
+    LeaveUserScope();
+    EXPECT_EQ(0u, user.find(L"\\REGISTRY\\USER\\S-")) << user.c_str();
+    EXPECT_EQ(user.size() - 17, user.find(L"\\SOFTWARE\\CLASSES"));
 }
 
 TEST_F(Access, AHeldKeyIsTakenByTheFirstSuccessfulRead)

@@ -6,6 +6,7 @@
 #include "driver/setup_dialog.h"
 #include "driver/ui_driver.h"
 #include "registry/registry.h"
+#include "resources/footprint.h"
 #include "resources/resource.h"
 #include "setup/setup.h"
 #include "setup_fixture.h"
@@ -58,7 +59,7 @@ TEST_F(OptionsDialog, AFirstRunShowsTheDefaultsAndStoresNothing)
     EXPECT_TRUE(IsEnabled(dialog, IDC_CASCADED));
     EXPECT_TRUE(IsEnabled(dialog, IDC_MENUICONS));
     EXPECT_EQ((LRESULT)AppIcon, SendMessageA(dialog, WM_GETICON, ICON_BIG, 0));
-    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+    EXPECT_EQ(RootKey(ClassesRoot), GetRegistryRoot());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Lumbex"));
     DestroyWindow(dialog);
 }
@@ -163,7 +164,7 @@ TEST_F(OptionsDialog, OkRunsTheActionsThenTheCompletionDialogAndDoneEndsBoth)
     EXPECT_FALSE(IsWindow(options));
     EXPECT_TRUE(Exists(ShellFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Lumbex.lnk"));
     EXPECT_STREQ("", ProgramGroupPath);
-    EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+    EXPECT_EQ(RootKey(ClassesRoot), GetRegistryRoot());
 }
 
 // Both clicks of a double click wait in the queue while the first runs

@@ -28,7 +28,7 @@ protected:
     {
         EXPECT_STREQ(left, UndoRegistration());
         RemoveUninstallEntry();
-        EXPECT_EQ(HKEY_CLASSES_ROOT, GetRegistryRoot());
+        EXPECT_EQ(RootKey(ClassesRoot), GetRegistryRoot());
     }
     static std::string Class(const std::string& key, const std::string& name = "")
     {
