@@ -20,9 +20,9 @@ struct CommandChoice {
 };
 
 // Switches are told apart by blanks, control bytes, quotation marks or the
-// next "/", in any letter case. "/setup" and "/uninstall" come first and may be followed by
-// "/s" and "/norestart" in any order; "/wait" stands alone, "/warning" may
-// be followed by "/s" (the silent removal script's).
+// next "/", in any letter case. "/setup" and "/uninstall" come first and may
+// be followed by "/s" and "/norestart" in any order; "/wait" stands alone,
+// "/warning" may be followed by "/s" (the silent removal script's).
 CommandChoice ParseCommandTail(const char* tail);
 
 // The command line without the program's name and the blanks after it, as a
