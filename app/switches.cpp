@@ -2,9 +2,11 @@
 
 #include "../resources/text.h"
 
+// A quotation mark parts switches as a blank does: deployment tools quote
+// each switch ("/uninstall" "/s"), and a quoted switch is the same switch.
 static bool IsBlank(char c)
 {
-    return c && (unsigned char)c <= ' ';
+    return c && ((unsigned char)c <= ' ' || c == '"');
 }
 
 static bool WordIs(const char* word, const char* end, const char* name)
@@ -23,6 +25,16 @@ static RunMode ModeOfWord(const char* word, const char* end)
     if (WordIs(word, end, "/warning"))
         return ModeWarning;
     return ModeInvalid;
+}
+
+// The silent switches of other installers, which administrators bring along.
+static bool IsQuiet(const char* word, const char* end)
+{
+    static const char* const Forms[] = {"/s", "/silent", "/verysilent", "/quiet", "/q", "/qn"};
+    for (const char* form : Forms)
+        if (WordIs(word, end, form))
+            return true;
+    return false;
 }
 
 CommandChoice ParseCommandTail(const char* tail)
@@ -49,7 +61,7 @@ CommandChoice ParseCommandTail(const char* tail)
         while (*p && !IsBlank(*p) && *p != '/')
             p++;
         // The tool never restarts the machine: "/norestart" asks for nothing.
-        bool quiet = WordIs(word, p, "/s");
+        bool quiet = IsQuiet(word, p);
         if (quiet || WordIs(word, p, "/norestart")) {
             choice.silent = choice.silent || quiet;
             valid = valid && (mode == ModeSetup || mode == ModeUninstallSwitch ||

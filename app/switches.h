@@ -13,14 +13,16 @@ enum RunMode {
 
 struct CommandChoice {
     RunMode mode;
-    // "/s" anywhere in the tail, accepted or not: nothing is shown.
+    // "/s", or another installer's silent switch ("/silent", "/verysilent",
+    // "/quiet", "/q", "/qn"), anywhere in the tail, accepted or not: nothing
+    // is shown. Each of them counts as "/s" below.
     bool silent;
 };
 
-// Switches are told apart by blanks, control bytes or the next "/", in any
-// letter case. "/setup" and "/uninstall" come first and may be followed by
-// "/s" and "/norestart" in any order; "/wait" stands alone, "/warning" may
-// be followed by "/s" (the silent removal script's).
+// Switches are told apart by blanks, control bytes, quotation marks or the
+// next "/", in any letter case. "/setup" and "/uninstall" come first and may
+// be followed by "/s" and "/norestart" in any order; "/wait" stands alone,
+// "/warning" may be followed by "/s" (the silent removal script's).
 CommandChoice ParseCommandTail(const char* tail);
 
 // The command line without the program's name and the blanks after it, as a

@@ -208,7 +208,7 @@ bool ReadRegText(const char* key, const char* name, char* buffer, DWORD capacity
     HKEY opened;
     // Only a key that is not there means "nothing there"; one that cannot
     // be read (access denied) may well hold something.
-    LONG opening = RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE, &opened);
+    LONG opening = RegOpenKeyExA(GetRegistryRoot(), key, 0, KEY_QUERY_VALUE | View, &opened);
     if (opening != ERROR_SUCCESS)
         return opening == ERROR_FILE_NOT_FOUND;
     DWORD type = REG_NONE;

@@ -13,7 +13,7 @@ static DWORD Passes;
 static LONG KeyStatus(HKEY root, const char* key)
 {
     HKEY opened;
-    LONG status = RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &opened);
+    LONG status = RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | GetRegistryView(), &opened);
     if (status == ERROR_SUCCESS)
         RegCloseKey(opened);
     return status;
@@ -23,7 +23,7 @@ bool DeleteRegTreePass(const char* key)
 {
     HKEY root = GetRegistryRoot();
     HKEY opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key, 0, KEY_READ | GetRegistryView(), &opened) != ERROR_SUCCESS)
         return false;
     char name[256];             // a key name holds up to 255 characters
     char child[512];
@@ -39,9 +39,7 @@ bool DeleteRegTreePass(const char* key)
             DeleteRegTreePass(child);
     }
     RegCloseKey(opened);
-    LONG status = RegDeleteKeyA(root, key);
-    Changed();
-    if (status != ERROR_SUCCESS)
+    if (!DeleteRegKey(key))
         return false;
     DeletedKeys++;
     return true;
@@ -131,7 +129,8 @@ static bool CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
                     const char* destination)
 {
     HKEY from;
-    if (RegOpenKeyExA(sourceRoot, source, 0, KEY_READ, &from) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(sourceRoot, source, 0, KEY_READ | GetRegistryView(), &from) !=
+        ERROR_SUCCESS)
         return false;
     HKEY savedRoot = GetRegistryRoot();
     SetRegistryRoot(destinationRoot);
@@ -141,7 +140,8 @@ static bool CopyTree(HKEY sourceRoot, const char* source, HKEY destinationRoot,
     HKEY to;
     DWORD disposition;
     if (!emptied || RegCreateKeyExA(destinationRoot, destination, 0, NULL,
-                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, NULL, &to,
+                                    REG_OPTION_NON_VOLATILE, KEY_WRITE | GetRegistryView(),
+                                    NULL, &to,
                                     &disposition) != ERROR_SUCCESS) {
         RegCloseKey(from);
         return false;

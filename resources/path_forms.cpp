@@ -58,6 +58,27 @@ bool OemPathOf(const char* path, char* out, size_t cap)
     return InCodePage(CP_OEMCP, wide, out, cap);
 }
 
+static bool HoldsPercent(const char* path)
+{
+    for (; *path; path++)
+        if (*path == '%')
+            return true;
+    return false;
+}
+
+bool CommandLinePathOf(const char* path, char* out, size_t cap)
+{
+    if (!HoldsPercent(path))
+        return TextCopy(out, cap, path);
+    WCHAR wide[WidePathCapacity];
+    WCHAR shortPath[WidePathCapacity];
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, WidePathCapacity) <= 0)
+        return false;
+    DWORD length = GetShortPathNameW(wide, shortPath, WidePathCapacity);
+    return length > 0 && length < (DWORD)WidePathCapacity &&
+           ExactIn(CP_ACP, shortPath, out, cap) && !HoldsPercent(out);
+}
+
 // The Windows 95 family keeps names in the ANSI code page and has no wide calls.
 static bool AnsiNative()
 {

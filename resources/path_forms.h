@@ -17,6 +17,12 @@ bool AnsiPathOf(const WCHAR* path, char* out, size_t cap);
 // scripts in: exactly, else its short form; false when it has neither.
 bool OemPathOf(const char* path, char* out, size_t cap);
 
+// A path of the NT family for the interpreter's command line, where a "%"
+// is expanded even inside quotation marks and cannot be escaped: as it
+// stands when it holds none, else its short form; false when that holds
+// one too.
+bool CommandLinePathOf(const char* path, char* out, size_t cap);
+
 // The system's paths in the form above; false when they have none.
 bool OwnExecutablePath(char* out, size_t cap);
 bool CurrentFolderPath(char* out, size_t cap);

@@ -12,22 +12,17 @@ static const char ScriptName[] = "Uninstall.Kez.Bat";
 const int FolderTries = 64;
 
 // Written by WriteRemovalScript, started by StartRemovalScript: the folder
-// made for this run in the temporary folder, its name, and the script in it.
+// made for this run in the temporary folder, and the script in it.
 static char ScriptFolder[MAX_PATH];
-static char ScriptFolderName[16];
 static char ScriptPath[MAX_PATH];
 
-// Only the tool's own account, the system and the administrators have any
-// right on the script's folder and the script, so that in a temporary
-// folder where every user may create files nobody else can plant or
-// rewrite a line that the interpreter runs with the tool's rights.
-struct ScriptAccess {
-    SECURITY_DESCRIPTOR descriptor;
-    SECURITY_ATTRIBUTES attributes;
-    DWORD list[96];     // the access list: three entries of at most SECURITY_MAX_SID_SIZE
-    DWORD user[32];     // TOKEN_USER with the account's SID
-};
-
+// Only the token's owner, the system and the administrators have any right
+// on the script's folder and the script, so that in a temporary folder
+// where every user may create files nobody else can plant or rewrite a line
+// that the interpreter runs with the tool's rights. An elevated token's
+// owner is the administrators' group: the same user's programs that run
+// without elevation share its account, but not that group, nor the high
+// integrity level that the label asks of every writer.
 struct WellKnownSid {
     BYTE revision;
     BYTE count;
@@ -40,38 +35,56 @@ static const WellKnownSid Administrators = {SID_REVISION, 2, {SECURITY_NT_AUTHOR
                                             {SECURITY_BUILTIN_DOMAIN_RID,
                                              DOMAIN_ALIAS_RID_ADMINS}};
 
-static bool OwnAccount(DWORD* buffer, DWORD size)
+// A system access list of one entry: the high integrity label, no write
+// from below. Made by hand: AddMandatoryAce is missing before Vista, where
+// no token is elevated.
+alignas(4) static const BYTE HighLabel[] = {
+    ACL_REVISION, 0, 28, 0, 1, 0, 0, 0,                 // the list: size, one entry
+    SYSTEM_MANDATORY_LABEL_ACE_TYPE, 0, 20, 0,          // the entry: size
+    SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, 0, 0, 0,
+    SID_REVISION, 1, 0, 0, 0, 0, 0, 16,                 // S-1-16-12288
+    0x00, 0x30, 0, 0};
+
+// Fails on systems before Vista, which know no elevation: not elevated.
+static bool Elevated(HANDLE token)
+{
+    DWORD elevated = 0;
+    DWORD needed;
+    return GetTokenInformation(token, TokenElevation, &elevated, sizeof elevated, &needed) &&
+           elevated;
+}
+
+bool MakeScriptAccess(ScriptAccess* access)
 {
     HANDLE token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;
     DWORD needed = 0;
-    BOOL found = GetTokenInformation(token, TokenUser, buffer, size, &needed);
+    bool owned = GetTokenInformation(token, TokenOwner, access->ownerRoom,
+                                     sizeof access->ownerRoom, &needed);
+    bool elevated = Elevated(token);
     CloseHandle(token);
-    return found;
-}
-
-static bool MakeScriptAccess(ScriptAccess* access)
-{
-    if (!OwnAccount(access->user, sizeof access->user))
-        return false;
     PACL list = (PACL)access->list;
-    const PSID accounts[] = {((TOKEN_USER*)access->user)->User.Sid, (PSID)&LocalSystem,
-                             (PSID)&Administrators};
-    if (!InitializeAcl(list, sizeof access->list, ACL_REVISION))
+    const PSID accounts[] = {(PSID)&LocalSystem, (PSID)&Administrators, access->owner.Owner};
+    if (!owned || !InitializeAcl(list, sizeof access->list, ACL_REVISION))
         return false;
-    for (PSID account : accounts)
-        if (!AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, account))
+    // Elevated, the owner is the administrators' group, listed already.
+    for (int i = 0; i < (elevated ? 2 : 3); i++)
+        if (!AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, accounts[i]))
             return false;
-    if (!InitializeSecurityDescriptor(&access->descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&access->descriptor, TRUE, list, FALSE))
-        return false;
-    // Protected: nothing that the temporary folder hands down is added. Set
-    // in the record itself, as SetSecurityDescriptorControl would, since
-    // systems before Windows 2000 lack that call (and ignore the bit).
-    access->descriptor.Control |= SE_DACL_PROTECTED;
+    // Filled in as the calls for it would, some of which systems before
+    // Windows 2000 lack. Protected: nothing that the temporary folder hands
+    // down is added (older systems ignore the bit).
+    SECURITY_DESCRIPTOR* descriptor = &access->descriptor;
+    *descriptor = {SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT | SE_DACL_PROTECTED, NULL,
+                   NULL, NULL, list};
+    if (elevated) {
+        descriptor->Control |= SE_SACL_PRESENT;
+        descriptor->Owner = (PSID)&Administrators;
+        descriptor->Sacl = (PACL)HighLabel;
+    }
     access->attributes.nLength = sizeof access->attributes;
-    access->attributes.lpSecurityDescriptor = &access->descriptor;
+    access->attributes.lpSecurityDescriptor = descriptor;
     access->attributes.bInheritHandle = FALSE;
     return true;
 }
@@ -81,13 +94,12 @@ static bool CreateScriptFolder(const char* temp, SECURITY_ATTRIBUTES* security)
 {
     DWORD first = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int i = 0; i < FolderTries; i++) {
-        char name[sizeof ScriptFolderName];
+        char name[16];
         char folder[MAX_PATH];
         if (!TextFormat(name, sizeof name, "Lumbex-%08u", (first + i * 7919u) % 100000000u) ||
             !TextFormat(folder, sizeof folder, "%s%s", temp, name))
             return false;
         if (CreateDirectoryA(folder, security)) {
-            TextCopy(ScriptFolderName, sizeof ScriptFolderName, name);
             TextCopy(ScriptFolder, sizeof ScriptFolder, folder);
             return true;
         }
@@ -206,29 +218,33 @@ static bool InterpreterPath(char* path, size_t cap)
            TextAppend(path, cap, "COMMAND.COM");
 }
 
-// On the NT family the interpreter starts in the temporary folder and is
-// given the script by a path relative to it: a "%" in a path on its command line
-// would be expanded, with no way to escape it, and a name without a
-// backslash would be looked for along "PATH". Once the script has ended,
-// the same command line deletes it and its folder: the interpreter reads
-// the script again before every line, and would find it gone. /d: no
-// AutoRun commands; /s: only the outer quotes go; /v:off: "!" stays a letter.
+// On the NT family the interpreter starts in the system folder, a local
+// folder that it cannot lose and that the system owns, and is given the
+// script by its full path, in a form without "%". Once the script has
+// ended, the same command line deletes it and its folder: the interpreter
+// reads the script again before every line, and would find it gone. /d: no
+// AutoRun commands; /s: only the outer quotes go; /v:off: "!" stays a
+// letter.
 static bool FormatCommandLine(char* interpreter, char* commandLine, size_t cap)
 {
     if (!ScriptPath[0] || !InterpreterPath(interpreter, MAX_PATH))
         return false;
     if (PlatformId == PlatformWindows95)
         return TextFormat(commandLine, cap, "\"%s\" /c \"%s\"", interpreter, ScriptPath);
-    return TextFormat(commandLine, cap,
-                      "\"%s\" /d /s /v:off /c \"%s\\%s & del %s\\%s & rd %s\"", interpreter,
-                      ScriptFolderName, ScriptName, ScriptFolderName, ScriptName,
-                      ScriptFolderName);
+    char folder[MAX_PATH];
+    char script[MAX_PATH];
+    return CommandLinePathOf(ScriptFolder, folder, sizeof folder) &&
+           TextFormat(script, sizeof script, "%s\\%s", folder, ScriptName) &&
+           TextFormat(commandLine, cap,
+                      "\"%s\" /d /s /v:off /c \"\"%s\" & del \"%s\" & rd \"%s\"\"", interpreter,
+                      script, script, folder);
 }
 
 bool StartRemovalScript()
 {
     char interpreter[MAX_PATH];
-    char commandLine[512];
+    char commandLine[3 * MAX_PATH + 100];
+    interpreter[0] = 0;
     bool startable = FormatCommandLine(interpreter, commandLine, sizeof commandLine);
 
     STARTUPINFOA startup = {};
@@ -237,11 +253,12 @@ bool StartRemovalScript()
     bool detached = PlatformId == PlatformWindows95;
     DWORD flags = CREATE_NO_WINDOW;
     // The interpreter, and the console host that it brings along, start in
-    // the temporary folder: a process's current folder cannot be removed.
-    char parent[MAX_PATH];
-    TextCopy(parent, sizeof parent, ScriptFolder);
-    *FileNamePart(parent) = 0;
-    const char* directory = parent;
+    // the system folder: a process's current folder cannot be removed, and
+    // one on a network path is refused.
+    char system[MAX_PATH];
+    TextCopy(system, sizeof system, interpreter);
+    *FileNamePart(system) = 0;
+    const char* directory = system;
     if (detached) {
         // Inheritable, or the interpreter would get no standard handles at all.
         SECURITY_ATTRIBUTES inherit;
@@ -260,7 +277,7 @@ bool StartRemovalScript()
 
     ReleaseLanguageModule();
     // The interpreter must not hold the install folder: it starts in the
-    // script's folder, or on the Windows 95 family in this one.
+    // system folder, or on the Windows 95 family in this one.
     SetCurrentDirectoryA("..");
     PROCESS_INFORMATION process;
     bool started = startable && CreateProcessA(interpreter, commandLine, NULL, NULL, detached,

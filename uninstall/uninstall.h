@@ -74,11 +74,27 @@ UninstallResult RemoveListFile(const char* installFolder, UninstallResult result
 
 void RemoveLinks();
 
+// What the script's folder and the script are made with: only the token's
+// owner (the administrators' group when elevated), the system and the
+// administrators have any right, and when the token is elevated a high
+// integrity label keeps every writer below that out. Not on the Windows 95
+// family, which keeps no access lists.
+struct ScriptAccess {
+    SECURITY_DESCRIPTOR descriptor;
+    SECURITY_ATTRIBUTES attributes;
+    DWORD list[96];     // the access list: three entries of at most SECURITY_MAX_SID_SIZE
+    union {
+        TOKEN_OWNER owner;
+        DWORD ownerRoom[32];    // for the owner's SID after it
+    };
+};
+bool MakeScriptAccess(ScriptAccess* access);
+
 // Writes "Uninstall.Kez.Bat" for the executable and the current directory
-// into a folder made for it in the temporary folder, which only the tool's
-// own account, the system and the administrators may change; false when no
-// whole script could be written (nothing is left then). With SilentMode the
-// warning run that it starts when the executable survives shows nothing.
+// into a folder made for it in the temporary folder, both made with the
+// access above; false when no whole script could be written (nothing is
+// left then). With SilentMode the warning run that it starts when the
+// executable survives shows nothing.
 bool WriteRemovalScript(const char* executablePath);
 // Starts the script hidden; it removes itself and its folder at its end.
 // Returns false, with both removed, when the interpreter could not be started.

@@ -17,23 +17,31 @@ std::string Lower(std::string text)
     return text;
 }
 
-// Words are split at blank or control bytes and before each "/".
+// Words are split at blank or control bytes and quotation marks, and before
+// each "/".
 std::vector<std::string> Words(const std::string& tail)
 {
     std::vector<std::string> words;
     std::string word;
     for (char c : tail) {
-        if ((unsigned char)c <= ' ' || c == '/') {
+        bool apart = (unsigned char)c <= ' ' || c == '"';
+        if (apart || c == '/') {
             if (!word.empty())
                 words.push_back(Lower(word));
             word.clear();
         }
-        if ((unsigned char)c > ' ')
+        if (!apart)
             word.push_back(c);
     }
     if (!word.empty())
         words.push_back(Lower(word));
     return words;
+}
+
+bool Quiet(const std::string& word)
+{
+    return word == "/s" || word == "/silent" || word == "/verysilent" || word == "/quiet" ||
+           word == "/q" || word == "/qn";
 }
 
 CommandChoice Model(const std::string& tail)
@@ -43,14 +51,14 @@ CommandChoice Model(const std::string& tail)
         return choice;
     std::vector<std::string> words = Words(tail);
     for (const std::string& word : words)
-        if (word == "/s")
+        if (Quiet(word))
             choice.silent = true;
     const std::string& first = words[0];
     bool options = true;
     bool quiet = true;      // only "/s" after the first word
     for (size_t i = 1; i < words.size(); i++) {
-        options = options && (words[i] == "/s" || words[i] == "/norestart");
-        quiet = quiet && words[i] == "/s";
+        options = options && (Quiet(words[i]) || words[i] == "/norestart");
+        quiet = quiet && Quiet(words[i]);
     }
     if (first == "/setup" && options)
         choice.mode = ModeSetup;

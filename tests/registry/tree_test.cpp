@@ -326,6 +326,37 @@ TEST_F(Tree, ShiftingUpFreesTheLowNumber)
     EXPECT_EQ("four", RegText(HKEY_CURRENT_USER, Key("G\\5"), "V"));
 }
 
+// The machine's keys in the view that the tool is given, the 64-bit one,
+// beside keys of the same name in the 32-bit view, which stay as they are.
+// Only a 32-bit build under WoW64 tells the two apart.
+TEST_F(Tree, EveryRoutineWorksInTheViewItIsGiven)
+{
+    const REGSAM views[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+    HKEY key;
+    for (REGSAM view : views) {
+        ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, Key("View\\Src").c_str(), 0, NULL, 0,
+                                     KEY_WRITE | view, NULL, &key, NULL));
+        RegSetValueExA(key, "V", 0, REG_SZ, (const BYTE*)(view == views[0] ? "64" : "32"), 3);
+        RegCloseKey(key);
+    }
+    SetNativeRegistryView(true);
+    char text[8] = "";
+    EXPECT_TRUE(CopyRegTree(Key("View\\Src").c_str(), Key("View\\Dst").c_str()));
+    EXPECT_TRUE(ReadRegText(Key("View\\Dst").c_str(), "V", text, sizeof text));
+    EXPECT_STREQ("64", text);
+    EXPECT_TRUE(DeleteRegTree(Key("View").c_str()));
+    SetNativeRegistryView(false);
+    EXPECT_EQ(0, RegOpenKeyExA(HKEY_LOCAL_MACHINE, Key("View\\Src").c_str(), 0,
+                               KEY_READ | views[1], &key));
+    RegCloseKey(key);
+    for (REGSAM view : views)
+        if (!RegOpenKeyExA(HKEY_LOCAL_MACHINE, Base.c_str(), 0, KEY_ALL_ACCESS | view, &key)) {
+            RegDeleteTreeA(key, "View");
+            RegCloseKey(key);
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, Base.c_str(), view, 0);
+        }
+}
+
 TEST_F(Tree, EnumerationNamesSubkeysByTheirFullPath)
 {
     Make("E\\First");

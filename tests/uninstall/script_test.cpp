@@ -60,16 +60,23 @@ std::string OwnSid()
     return found ? SidText(((TOKEN_USER*)buffer)->User.Sid) : "?";
 }
 
-// A file's access list as read back: "protected" first when nothing is
-// inherited, then one "allow|deny SID rights" line per entry, sorted.
-std::vector<std::string> AccessList(const std::string& path)
+bool Elevated()
 {
-    std::vector<BYTE> buffer(4096);
+    HANDLE token;
+    DWORD elevated = 0;
     DWORD needed = 0;
-    if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION,
-                          (PSECURITY_DESCRIPTOR)buffer.data(), (DWORD)buffer.size(), &needed))
-        return {"unreadable"};
-    PSECURITY_DESCRIPTOR descriptor = (PSECURITY_DESCRIPTOR)buffer.data();
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        GetTokenInformation(token, TokenElevation, &elevated, sizeof elevated, &needed);
+        CloseHandle(token);
+    }
+    return elevated != 0;
+}
+
+// A security descriptor as read back: "protected" first when nothing is
+// inherited, then one "allow|other SID rights" line per entry of the access
+// list and a "label SID policy" line per integrity label, sorted.
+std::vector<std::string> AccessLines(PSECURITY_DESCRIPTOR descriptor)
+{
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     BOOL present = FALSE, defaulted = FALSE;
@@ -77,21 +84,57 @@ std::vector<std::string> AccessList(const std::string& path)
     GetSecurityDescriptorControl(descriptor, &control, &revision);
     if (!GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted) || !present || !list)
         return {"no list"};
+    PACL labels = NULL;
+    BOOL labelled = FALSE;
+    if (!GetSecurityDescriptorSacl(descriptor, &labelled, &labels, &defaulted))
+        return {"unreadable labels"};
     std::vector<std::string> lines;
-    for (DWORD i = 0; i < list->AceCount; i++) {
-        ACCESS_ALLOWED_ACE* ace = NULL;
-        if (!GetAce(list, i, (void**)&ace))
-            return {"unreadable entry"};
-        bool allow = ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE;
-        char rights[16];
-        sprintf(rights, "%08lx", ace->Mask);
-        lines.push_back(std::string(allow ? "allow " : "other ") + SidText(&ace->SidStart) +
-                        " " + rights);
+    for (PACL acl : {list, labelled ? labels : NULL}) {
+        for (DWORD i = 0; acl && i < acl->AceCount; i++) {
+            ACCESS_ALLOWED_ACE* ace = NULL;
+            if (!GetAce(acl, i, (void**)&ace))
+                return {"unreadable entry"};
+            BYTE type = ace->Header.AceType;
+            const char* kind = type == ACCESS_ALLOWED_ACE_TYPE           ? "allow "
+                               : type == SYSTEM_MANDATORY_LABEL_ACE_TYPE ? "label "
+                                                                         : "other ";
+            char rights[16];
+            sprintf(rights, "%08lx", ace->Mask);
+            lines.push_back(kind + SidText(&ace->SidStart) + " " + rights);
+        }
     }
     std::sort(lines.begin(), lines.end());
     if (control & SE_DACL_PROTECTED)
         lines.insert(lines.begin(), "protected");
     return lines;
+}
+
+std::vector<std::string> AccessList(const std::string& path)
+{
+    std::vector<BYTE> buffer(4096);
+    DWORD needed = 0;
+    if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION,
+                          (PSECURITY_DESCRIPTOR)buffer.data(), (DWORD)buffer.size(), &needed))
+        return {"unreadable"};
+    return AccessLines((PSECURITY_DESCRIPTOR)buffer.data());
+}
+
+// Only the system, the administrators and, unless the token is elevated,
+// the token's owner (then the account itself), each with every right;
+// elevated, a high label that no lower writer passes instead.
+std::vector<std::string> ExpectedAccess()
+{
+    char rights[16];
+    sprintf(rights, "%08lx", (unsigned long)FILE_ALL_ACCESS);
+    std::vector<std::string> expected = {"allow S-1-5-18 " + std::string(rights),
+                                         "allow S-1-5-32-544 " + std::string(rights)};
+    if (Elevated())
+        expected.push_back("label S-1-16-12288 00000001");
+    else
+        expected.push_back("allow " + OwnSid() + " " + rights);
+    std::sort(expected.begin(), expected.end());
+    expected.insert(expected.begin(), "protected");
+    return expected;
 }
 
 class RemovalScriptFile : public testing::Test {
@@ -167,7 +210,22 @@ static bool AccessListsKept(const std::string& folder)
     return kept;
 }
 
-TEST_F(RemovalScriptFile, OnlyTheAccountTheSystemAndTheAdministratorsMayChangeIt)
+// What the folder and the script are made with, read back from the
+// descriptor itself: wine 8 keeps neither access lists nor labels of files.
+TEST(ScriptAccess, OnlyTheOwnerTheSystemAndTheAdministratorsMayChangeIt)
+{
+    ScriptAccess access;
+    ASSERT_TRUE(MakeScriptAccess(&access));
+    PSECURITY_DESCRIPTOR descriptor = access.attributes.lpSecurityDescriptor;
+    EXPECT_EQ(ExpectedAccess(), AccessLines(descriptor));
+    // Elevated, what is made belongs to the administrators, not to the user.
+    PSID owner = NULL;
+    BOOL defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor, &owner, &defaulted));
+    EXPECT_EQ(Elevated() ? "S-1-5-32-544" : "?", owner ? SidText(owner) : "?");
+}
+
+TEST_F(RemovalScriptFile, OnlyTheOwnerTheSystemAndTheAdministratorsMayChangeIt)
 {
     if (!AccessListsKept(folder))
         GTEST_SKIP() << "wine keeps no access lists on this host's file system";
@@ -176,15 +234,8 @@ TEST_F(RemovalScriptFile, OnlyTheAccountTheSystemAndTheAdministratorsMayChangeIt
     ASSERT_TRUE(WriteRemovalScript((folder + "\\Uninstall.exe").c_str()));
     std::string script = RemovalScript();
     ASSERT_NE("", script);
-    char rights[16];
-    sprintf(rights, "%08lx", (unsigned long)FILE_ALL_ACCESS);
-    std::vector<std::string> expected = {"allow " + OwnSid() + " " + rights,
-                                         "allow S-1-5-18 " + std::string(rights),
-                                         "allow S-1-5-32-544 " + std::string(rights)};
-    std::sort(expected.begin(), expected.end());
-    expected.insert(expected.begin(), "protected");
-    EXPECT_EQ(expected, AccessList(FolderOf(script)));
-    EXPECT_EQ(expected, AccessList(script));
+    EXPECT_EQ(ExpectedAccess(), AccessList(FolderOf(script)));
+    EXPECT_EQ(ExpectedAccess(), AccessList(script));
 
     // The Windows 95 family keeps no access lists: none is made there.
     RemoveScriptsLeft();
@@ -192,7 +243,7 @@ TEST_F(RemovalScriptFile, OnlyTheAccountTheSystemAndTheAdministratorsMayChangeIt
     ASSERT_TRUE(WriteRemovalScript((folder + "\\Uninstall.exe").c_str()));
     script = RemovalScript();
     ASSERT_NE("", script);
-    EXPECT_NE(expected, AccessList(FolderOf(script)));
+    EXPECT_NE(ExpectedAccess(), AccessList(FolderOf(script)));
 }
 
 TEST_F(RemovalScriptFile, NoUsableTemporaryFolderMeansNoScript)
@@ -219,10 +270,15 @@ TEST_F(RemovalScriptFile, NoUsableTemporaryFolderMeansNoScript)
 
 // In the child: write the script for a folder below the sandbox, then put a
 // probe in its place that records where and how the interpreter runs.
-// Given, probe replaces the script.
-void StartProbe(DWORD platform, const std::string& folder, bool selfDeleting)
+// Given, probe replaces the script; given, temp is the temporary folder.
+void StartProbe(DWORD platform, const std::string& folder, bool selfDeleting,
+                const std::string& temp = "")
 {
     PlatformId = platform;
+    if (!temp.empty()) {
+        SetEnvironmentVariableA("TMP", temp.c_str());
+        SetEnvironmentVariableA("TEMP", temp.c_str());
+    }
     std::string inner = folder + "\\install";
     CreateDirectoryA(inner.c_str(), NULL);
     SetCurrentDirectoryA(inner.c_str());
@@ -237,24 +293,48 @@ void StartProbe(DWORD platform, const std::string& folder, bool selfDeleting)
     ExitProcess(StartRemovalScript() ? 0 : 4);
 }
 
+// Until the record holds a whole line: under load the interpreter may have
+// made the file but not yet written it.
 std::string WaitForRecord(const std::string& record, const std::string& script)
 {
-    for (int i = 0; i < 200 && (!Exists(record) || Exists(script)); i++)
+    for (int i = 0; i < 200 && (ReadBytes(record).find('\n') == std::string::npos ||
+                                Exists(script));
+         i++)
         Sleep(50);
     Sleep(100);
     return ReadBytes(record);
 }
 
-// Once it has ended the script and its folder are gone: nothing is left in
-// the temporary folder.
-TEST_F(RemovalScriptFile, StartsTheInterpreterInTheTemporaryFolderAndExits)
+std::string SystemFolder()
+{
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    return std::string(system, length < sizeof system ? length : 0);
+}
+
+// In the system folder, on the script by its full path, also in a temporary
+// folder whose name the interpreter would expand ("%PATH%") or split on its
+// command line: it gets the short form. Once it has ended the script and
+// its folder are gone: nothing is left in the temporary folder.
+TEST_F(RemovalScriptFile, StartsTheInterpreterInTheSystemFolderAndExits)
 {
     std::string record = folder + "\\record.txt";
-    EXPECT_EXIT(StartProbe(PlatformNt, folder, false), testing::ExitedWithCode(0), "");
-    std::string recorded = WaitForRecord(record, "");
-    // The temporary folder, not the script's own: that one is removed.
-    EXPECT_EQ(TempFolder() + "\r\n", recorded);
-    EXPECT_TRUE(Eventually([] { return !ScriptLeft(); }, 5000));
+    std::string temp = folder + "\\temp %PATH% & (x) ^ !";
+    ASSERT_TRUE(CreateDirectoryA(temp.c_str(), NULL));
+    EXPECT_EXIT(StartProbe(PlatformNt, folder, false, temp), testing::ExitedWithCode(0), "");
+    EXPECT_EQ(SystemFolder() + "\r\n", WaitForRecord(record, ""));
+    EXPECT_TRUE(Eventually([&] { return !ScriptLeft(temp); }, 5000));
+}
+
+// A path whose short form holds a "%" as well is not started, and nothing
+// is left (a separate test: each death test runs the test again up to it).
+TEST_F(RemovalScriptFile, AScriptWhoseShortPathHoldsAPercentIsNotStarted)
+{
+    std::string temp = folder + "\\%PATH%";
+    ASSERT_TRUE(CreateDirectoryA(temp.c_str(), NULL));
+    EXPECT_EXIT(StartProbe(PlatformNt, folder, false, temp), testing::ExitedWithCode(4), "");
+    EXPECT_FALSE(Exists(folder + "\\record.txt"));
+    EXPECT_FALSE(ScriptLeft(temp));
 }
 
 // From the parent of the install folder, which it leaves; the script is
@@ -282,7 +362,7 @@ TEST_F(RemovalScriptFile, TheInterpreterIsTheSystems)
     SetEnvironmentVariableA("COMSPEC", (shellFolder + "\\cmd.exe").c_str());
     EXPECT_EXIT(StartProbe(PlatformNt, folder, false), testing::ExitedWithCode(0), "");
     SetEnvironmentVariableA("COMSPEC", comspec);
-    EXPECT_EQ(TempFolder() + "\r\n", WaitForRecord(record, ""));
+    EXPECT_EQ(SystemFolder() + "\r\n", WaitForRecord(record, ""));
     EXPECT_FALSE(Exists(shellFolder + "\\cmd.log")) << ReadBytes(shellFolder + "\\cmd.log");
 }
 
