@@ -61,7 +61,6 @@ static const char* const RmCalls[] = {"RmStartSession", "RmRegisterResources", "
 struct InUse {
     size_t folderLength;
     int files;
-    int deepest;            // Depth of the deepest standing folder
     char names[1024];       // the first files, one per line
     DWORD session;
     bool inSession;
@@ -88,30 +87,17 @@ static bool FindOwnFiles()
     return false;
 }
 
-static bool IsOwnFile(const char* path)
+bool IsOwnFile(const char* path)
 {
     return TextEqualNoCase(path, OwnFiles[0]) || TextEqualNoCase(path, OwnFiles[1]);
-}
-
-static int Depth(const char* path)
-{
-    int depth = 0;
-    for (const char* p = path; *p; p = NextChar(p))
-        depth += *p == '\\' && p[1];     // a closing backslash adds no depth
-    return depth;
 }
 
 static void NoteStanding(void* context, const char* path, bool folder)
 {
     InUse* inUse = (InUse*)context;
-    if (IsOwnFile(path))
+    // Folders left without a file in use hold what the user put there.
+    if (IsOwnFile(path) || folder)
         return;
-    if (folder) {
-        int depth = Depth(path);
-        if (depth > inUse->deepest)
-            inUse->deepest = depth;
-        return;
-    }
     if (inUse->files++ < FilesNamed) {
         // Every path handed over lies strictly inside the install folder.
         TextAppend(inUse->names, sizeof inUse->names, path + inUse->folderLength);
@@ -185,17 +171,30 @@ static bool ScheduleDeletion(const char* path)
     return scheduled;
 }
 
-struct Schedule {
-    int depth;              // folders of this depth, or files at 0
-    bool refused;
-};
-
-static void ScheduleEntry(void* context, const char* path, bool folder)
+// What programs hold goes at the next restart from a folder that only the
+// system and the administrators may change, moved there through its checked
+// handle: at that restart a path through a folder that someone else may
+// change could lead anywhere. Their folders, empty then, go at once, the
+// install folder after the moved files. What cannot be moved (held without
+// delete sharing) stays for the user. True when nothing else stays.
+static bool MoveAsideForRestart(ListSource* list, const char* installFolder)
 {
-    Schedule* schedule = (Schedule*)context;
-    if ((folder ? Depth(path) : 0) == schedule->depth && !IsOwnFile(path) &&
-        !ScheduleDeletion(path))
-        schedule->refused = true;
+    ScriptAccess access;
+    char aside[MAX_PATH];
+    if (!MakeScriptAccess(&access) || !MakeOwnFolder(installFolder, &access.attributes, aside))
+        return false;
+    int moved = MoveStandingFiles(list, installFolder, aside);
+    RewindList(list);
+    RemoveListedEntries(list, installFolder);
+    InUse left = {};
+    VisitStandingEntries(list, installFolder, NoteStanding, &left);
+    bool scheduled = true;
+    char path[MAX_PATH];
+    for (int i = 1; i <= moved; i++)
+        scheduled = TextFormat(path, sizeof path, "%s\\%d", aside, i) &&
+                    ScheduleDeletion(path) && scheduled;
+    return ScheduleDeletion(aside) && ScheduleDeletion(installFolder) && scheduled &&
+           !left.files;
 }
 
 UninstallResult RemoveAllListed(ListSource* list, const char* installFolder)
@@ -211,13 +210,7 @@ UninstallResult RemoveAllListed(ListSource* list, const char* installFolder)
     // stay, as they always have.
     if (inUse.files == 0)
         return UninstallDone;
-    // Files first, then folders deepest first, then the install folder:
-    // each is empty by the time its turn comes.
-    Schedule schedule = {0, false};
-    VisitStandingEntries(list, installFolder, ScheduleEntry, &schedule);
-    for (schedule.depth = inUse.deepest; schedule.depth > Depth(installFolder); schedule.depth--)
-        VisitStandingEntries(list, installFolder, ScheduleEntry, &schedule);
-    bool atRestart = !schedule.refused && ScheduleDeletion(installFolder);
+    bool atRestart = MoveAsideForRestart(list, installFolder);
     if (!SilentMode)
         ShowUninstallEnd(atRestart, installFolder);
     return atRestart ? UninstallAtRestart : UninstallIncomplete;

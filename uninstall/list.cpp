@@ -173,11 +173,37 @@ enum EntryResult { EntryRemoved, EntryStanding, EntryGone };
 // it instead of deleted.
 static StandingVisitor Visitor;
 static void* VisitorContext;
+// Set while MoveStandingFiles runs: each file that passes the checks is
+// moved into this folder under the next number instead.
+static const char* AsideFolder;
+static int MovedFiles;
 
 static EntryResult Visit(const char* path, DWORD attributes)
 {
     Visitor(VisitorContext, path, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
     return EntryStanding;
+}
+
+// A program's image may be renamed, though not deleted, while it runs.
+static EntryResult MoveAside(const HandleCalls& calls, HANDLE entry, DWORD attributes,
+                             const char* path)
+{
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || IsOwnFile(path))
+        return EntryStanding;
+    struct {
+        FILE_RENAME_INFO info;
+        WCHAR more[MAX_PATH + 16];
+    } rename = {};
+    char target[MAX_PATH + 16];
+    int length = TextFormat(target, sizeof target, "\\??\\%s\\%d", AsideFolder, MovedFiles + 1)
+                     ? MultiByteToWideChar(CP_ACP, 0, target, -1, rename.info.FileName,
+                                           MAX_PATH + 16)
+                     : 0;
+    rename.info.FileNameLength = (DWORD)(length - 1) * sizeof(WCHAR);
+    bool moved = length > 0 && calls.setInfo(entry, FileRenameInfo, &rename, sizeof rename);
+    Changed();
+    MovedFiles += moved;
+    return moved ? EntryRemoved : EntryStanding;
 }
 
 // A link below the install folder may lead anywhere: nothing is removed or
@@ -204,6 +230,8 @@ static EntryResult RemoveThroughHandle(const InstallPlace& place, HANDLE entry, 
         return EntryGone;
     if (Visitor)
         return Visit(path, attributes);
+    if (AsideFolder)
+        return MoveAside(calls, entry, attributes, path);
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
         FILE_BASIC_INFO basic = {};     // times of zero stay as they are
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -296,6 +324,16 @@ int RemoveListedEntries(ListSource* list, const char* installFolder)
         if (removed == 0 || standing == 0 || !RewindList(list))
             return passes;
     }
+}
+
+int MoveStandingFiles(ListSource* list, const char* installFolder, const char* folder)
+{
+    AsideFolder = folder;
+    MovedFiles = 0;
+    if (RewindList(list))
+        RemoveListedEntries(list, installFolder);
+    AsideFolder = NULL;
+    return MovedFiles;
 }
 
 void VisitStandingEntries(ListSource* list, const char* installFolder, StandingVisitor visit,

@@ -89,18 +89,18 @@ bool MakeScriptAccess(ScriptAccess* access)
     return true;
 }
 
-// A folder of a name that did not exist: created, never opened.
-static bool CreateScriptFolder(const char* temp, SECURITY_ATTRIBUTES* security)
+// Created, never opened.
+bool MakeOwnFolder(const char* base, SECURITY_ATTRIBUTES* security, char* made)
 {
     DWORD first = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (int i = 0; i < FolderTries; i++) {
         char name[16];
         char folder[MAX_PATH];
         if (!TextFormat(name, sizeof name, "Lumbex-%08u", (first + i * 7919u) % 100000000u) ||
-            !TextFormat(folder, sizeof folder, "%s%s", temp, name))
+            !TextFormat(folder, sizeof folder, "%s%s", base, name))
             return false;
         if (CreateDirectoryA(folder, security)) {
-            TextCopy(ScriptFolder, sizeof ScriptFolder, folder);
+            TextCopy(made, MAX_PATH, folder);
             return true;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS)
@@ -171,7 +171,7 @@ bool WriteRemovalScript(const char* executablePath)
     char temp[MAX_PATH];
     char folder[MAX_PATH];
     if (!TempFolderPath(temp, sizeof temp) || !CurrentFolderPath(folder, sizeof folder) ||
-        !AppendBackslash(folder, sizeof folder) || !CreateScriptFolder(temp, security))
+        !AppendBackslash(folder, sizeof folder) || !MakeOwnFolder(temp, security, ScriptFolder))
         return false;
     HANDLE file = INVALID_HANDLE_VALUE;
     if (TextFormat(ScriptPath, sizeof ScriptPath, "%s\\%s", ScriptFolder, ScriptName))

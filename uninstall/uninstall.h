@@ -53,6 +53,13 @@ bool IsLinkKind(DWORD attributes, DWORD reparseTag);
 // begins with installFolder.
 bool LinkOnTheWay(const char* installFolder, const char* path);
 
+// Each listed file that still stands and that the rules above would remove
+// (not the tool's own), moved through its checked handle into folder as
+// "1", "2" and so on; the number moved.
+int MoveStandingFiles(ListSource* list, const char* installFolder, const char* folder);
+// The executable and its list, wherever listed.
+bool IsOwnFile(const char* path);
+
 // Each listed entry that still stands and that the rules above would
 // remove, with its full path, from the start of the list.
 typedef void (*StandingVisitor)(void* context, const char* path, bool folder);
@@ -89,6 +96,10 @@ struct ScriptAccess {
     };
 };
 bool MakeScriptAccess(ScriptAccess* access);
+// A folder of a name that did not exist ("Lumbex-" and eight digits) made in
+// base (ending in a backslash) with that access (none: NULL), its path in
+// made (MAX_PATH bytes).
+bool MakeOwnFolder(const char* base, SECURITY_ATTRIBUTES* security, char* made);
 
 // Writes "Uninstall.Kez.Bat" for the executable and the current directory
 // into a folder made for it in the temporary folder, both made with the

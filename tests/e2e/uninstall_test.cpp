@@ -333,43 +333,54 @@ TEST_F(UninstallRun, FilesInUseAreNamedAndTryAgainRemovesThemOnceFreed)
     EXPECT_EQ(NULL, WaitForWindow(UninstallCaption, 0));
 }
 
-// Silent: no window, 3010, and what stood goes at the next restart, files
-// before their folders; the file beside the folder stays.
+// Silent: no window, 3010. What running programs hold is moved into a
+// folder of the tool's inside the install folder and goes from there at the
+// next restart, its emptied folders at once: a folder on its old way that
+// is swapped for a link meanwhile leads the restart nowhere else.
 TEST_F(UninstallRun, SilentlyWhatIsInUseGoesAtTheNextRestart)
 {
     Install("Lumbex");
-    ASSERT_TRUE(CreateDirectoryA((folder + "\\Formats\\Old\\Deep").c_str(), NULL));
-    ASSERT_TRUE(WriteBytes(folder + "\\Formats\\Old\\Deep\\kez.dat", "stand-in"));
+    const std::string deep = folder + "\\Formats\\Old\\Deep";
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), NULL));
     std::string list = folder + "\\Uninstall.lst";
-    // Listed after its parents, yet scheduled before them.
-    ASSERT_TRUE(WriteBytes(list, ReadBytes(list) +
-                                     "Formats\\Old\\Deep\\kez.dat\r\nFormats\\Old\\Deep\r\n"));
-    HoldFiles();
-    HANDLE deep = CreateFileA((folder + "\\Formats\\Old\\Deep\\kez.dat").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, deep);
+    ASSERT_TRUE(WriteBytes(list, ReadBytes(list) + "Formats\\Old\\Deep\\kez.exe\r\nFormats\\Old\\Deep\r\n"));
+    HANDLE programs[2];
+    for (int i = 0; i < 2; i++) {
+        std::string program = i ? deep + "\\kez.exe" : folder + "\\Lumbex.exe";
+        ASSERT_TRUE(CopyFileA(FixturePath("product\\Lumbex.exe").c_str(), program.c_str(), FALSE));
+        programs[i] = StartProgram("\"" + program + "\" /stay", root);
+    }
     std::vector<std::string> windows;
     RunResult run = RunRecordingWindows("\"" + tool + "\" /uninstall /s", "C:\\", {}, 3000,
                                         &windows, [] { return !ScriptLeft(); });
-    ASSERT_TRUE(run.finished);
+    for (HANDLE program : programs) {
+        TerminateProcess(program, 0);
+        WaitForSingleObject(program, 5000);
+        CloseHandle(program);
+    }
     EXPECT_EQ(3010u, run.exitCode);
     EXPECT_EQ(std::vector<std::string>(), windows);
-    EXPECT_EQ(Names({Pending(folder + "\\Lumbex.exe"), Pending(folder + "\\kezext.dll"),
-                     Pending(folder + "\\Formats\\Old\\Deep\\kez.dat"),
-                     Pending(folder + "\\Formats\\Old\\Deep"),
-                     Pending(folder + "\\Formats\\Old"), Pending(folder + "\\Formats"),
+    WIN32_FIND_DATAA found;
+    FindClose(FindFirstFileA((folder + "\\Lumbex-*").c_str(), &found));
+    const std::string aside = folder + "\\" + found.cFileName;
+    EXPECT_EQ(Names({Pending(aside + "\\1"), Pending(aside + "\\2"), Pending(aside),
                      Pending(folder + "\\")}),
               PendingDeletions());
-    EXPECT_FALSE(Exists(tool));
-    EXPECT_FALSE(Exists(folder + "\\license.txt"));
+    EXPECT_FALSE(Exists(folder + "\\Formats"));
 
-    CloseHandle(deep);
-    FreeFiles();
+    const std::string victim = root + "\\victim\\Old\\Deep\\kez.exe";
+    ASSERT_TRUE(MakeSandbox("uninstall\\victim") == root + "\\victim" &&
+                CreateDirectoryA((root + "\\victim\\Old").c_str(), NULL) &&
+                CreateDirectoryA((root + "\\victim\\Old\\Deep").c_str(), NULL));
+    ASSERT_TRUE(WriteBytes(victim, "not the product's"));
+    ASSERT_TRUE(MakeHostLink(root + "\\victim", folder + "\\Formats"));
     RunResult restart = RunProgram("wineboot.exe -r", "C:\\", 60000);
     ASSERT_TRUE(restart.finished);
-    EXPECT_TRUE(Eventually([&] { return !Exists(folder); }, 10000));
+    EXPECT_TRUE(Eventually([&] { return !Exists(aside); }, 10000));
+    EXPECT_TRUE(Exists(victim));
     EXPECT_TRUE(Exists(root + "\\bystander.txt"));
     EXPECT_EQ(Names(), PendingDeletions());
+    RemoveOnHost(folder);
 }
 
 // Where the system refuses to schedule (it takes administrator rights),
