@@ -72,9 +72,10 @@ bool MakeScriptAccess(ScriptAccess* access)
     for (int i = 0; i < (elevated ? 2 : 3); i++)
         if (!AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, accounts[i]))
             return false;
-    // Filled in as the calls for it would, some of which systems before
-    // Windows 2000 lack. Protected: nothing that the temporary folder hands
-    // down is added (older systems ignore the bit).
+    // Filled in as InitializeSecurityDescriptor and its setters would:
+    // systems before Windows 2000 lack SetSecurityDescriptorControl (and
+    // ignore the bit). Protected: nothing that the temporary folder hands
+    // down is added. Elevated, the administrators own what is made.
     SECURITY_DESCRIPTOR* descriptor = &access->descriptor;
     *descriptor = {SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT | SE_DACL_PROTECTED, NULL,
                    NULL, NULL, list};
