@@ -245,6 +245,7 @@ BoxAnswer AnswerMessageBox(const std::string& caption, int button, DWORD timeout
     answer.text = MessageBoxText(box);
     if (!ClickButton(box, button))
         PostMessageA(box, WM_COMMAND, button, 0);
+    Eventually([&] { return !IsShown(box); }, 10000);
     return answer;
 }
 
