@@ -115,6 +115,10 @@ bool ScriptLeftW(const std::wstring& temp)
 
 void RemoveScriptsLeft(const std::string& temp)
 {
+    // A script still running would go on deleting in the next test's
+    // folders: the interpreters are waited for first.
+    for (int i = 0; i < 1500 && !ProcessIds("cmd.exe").empty(); i++)
+        Sleep(20);
     for (const std::wstring& folder : ScriptFolders(WideTemp(temp))) {
         DeleteFileW((folder + L"\\Uninstall.Kez.Bat").c_str());
         RemoveDirectoryW(folder.c_str());

@@ -43,7 +43,8 @@ std::string RemovalScript(const std::string& temp = "");
 // Whether a run's script folder is still in temp (the script removes it last).
 bool ScriptLeft(const std::string& temp = "");
 bool ScriptLeftW(const std::wstring& temp);
-// Removes what earlier runs left there.
+// Removes what earlier runs left there, once no interpreter runs a script
+// any more (30 s at most).
 void RemoveScriptsLeft(const std::string& temp = "");
 
 bool WriteBytes(const std::string& path, const std::string& bytes);

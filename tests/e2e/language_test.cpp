@@ -73,6 +73,7 @@ protected:
         FreeLibrary(templates);
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
+        RemoveScriptsLeft();
         DeleteValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                     "PendingFileRenameOperations");
         CloseFolderWindows("Lumbex");

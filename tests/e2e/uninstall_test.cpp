@@ -96,6 +96,7 @@ protected:
     // entry that points out of the folder.
     void Install(const std::string& name)
     {
+        RemoveScriptsLeft();
         root = MakeSandbox("uninstall");
         folder = root + "\\" + name;
         tool = folder + "\\Uninstall.exe";
@@ -116,16 +117,15 @@ protected:
                                "100% sure.txt\r\n..\\bystander.txt\r\n"));
         PlaceLinkStandIns();
         PlaceSetupRegistry(folder);
-        RemoveScriptsLeft();
     }
 
     void TearDown() override
     {
         FreeFiles();
+        RemoveScriptsLeft();
         DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
         ForgetSetup();
         RemoveTree(root);
-        RemoveScriptsLeft();
     }
 
     // Files, shortcuts and registry entries as one text, to compare.
