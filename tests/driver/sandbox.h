@@ -18,7 +18,8 @@ std::string FixturePath(const std::string& relative);
 // Where tests save screenshots: build/tests/screenshots\<name> (created).
 std::string ScreenshotPath(const std::string& name);
 
-// A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first).
+// A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first,
+// once no interpreter runs a removal script any more).
 std::string MakeSandbox(const std::string& name);
 bool RemoveTree(const std::string& path);
 
