@@ -47,8 +47,18 @@ bool RemoveTree(const std::string& path)
     return !Exists(path);
 }
 
+// A removal script still running would go on deleting in the next test's
+// folders, and its interpreter holds its temporary folder: it is waited for
+// (30 s at most).
+static void WaitForScripts()
+{
+    for (int i = 0; i < 1500 && !ProcessIds("cmd.exe").empty(); i++)
+        Sleep(20);
+}
+
 std::string MakeSandbox(const std::string& name)
 {
+    WaitForScripts();
     CreateDirectoryA("C:\\lumbex-tests", NULL);
     std::string path = "C:\\lumbex-tests\\" + name;
     RemoveTree(path);
@@ -115,6 +125,7 @@ bool ScriptLeftW(const std::wstring& temp)
 
 void RemoveScriptsLeft(const std::string& temp)
 {
+    WaitForScripts();
     for (const std::wstring& folder : ScriptFolders(WideTemp(temp))) {
         DeleteFileW((folder + L"\\Uninstall.Kez.Bat").c_str());
         RemoveDirectoryW(folder.c_str());

@@ -18,7 +18,8 @@ std::string FixturePath(const std::string& relative);
 // Where tests save screenshots: build/tests/screenshots\<name> (created).
 std::string ScreenshotPath(const std::string& name);
 
-// A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first).
+// A fresh, empty folder C:\lumbex-tests\<name> (an older one is removed first,
+// once no interpreter runs a removal script any more).
 std::string MakeSandbox(const std::string& name);
 bool RemoveTree(const std::string& path);
 
@@ -43,7 +44,8 @@ std::string RemovalScript(const std::string& temp = "");
 // Whether a run's script folder is still in temp (the script removes it last).
 bool ScriptLeft(const std::string& temp = "");
 bool ScriptLeftW(const std::wstring& temp);
-// Removes what earlier runs left there.
+// Removes what earlier runs left there, once no interpreter runs a script
+// any more (30 s at most).
 void RemoveScriptsLeft(const std::string& temp = "");
 
 bool WriteBytes(const std::string& path, const std::string& bytes);

@@ -41,6 +41,20 @@ static void WarmUpDesktop()
     DestroyWindow(window);
 }
 
+// Wine's desktop closed under a running test on a busy machine, a second
+// after a thread of the desktop's own process ended (a folder window had
+// closed) while this process's one thread was the desktop's only other
+// user. A second thread of this process on the desktop, for its whole life,
+// keeps the desktop in use.
+static DWORD WINAPI StayOnDesktop(LPVOID)
+{
+    CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
@@ -53,5 +67,6 @@ int main(int argc, char** argv)
             TestFixtures = WinePath(argv[i] + 11);
     }
     WarmUpDesktop();
+    CloseHandle(CreateThread(NULL, 0, StayOnDesktop, NULL, 0, NULL));
     return RUN_ALL_TESTS();
 }

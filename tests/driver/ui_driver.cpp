@@ -135,13 +135,22 @@ bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs)
 std::string WindowText(HWND window)
 {
     char text[4096];
-    text[0] = 0;
-    // WM_GETTEXT reaches into another process as well, with a time limit.
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG,
-                             2000, &length))
-        return std::string();
-    return std::string(text, length);
+    // WM_GETTEXT reaches into another process as well, with a time limit. A
+    // read that went unanswered is no empty text: on a busy machine a program
+    // that has just shown a window may be slow to take messages (wine may
+    // then count it as hung and fail the read at once), so it is asked again
+    // while the window lives.
+    DWORD start = GetTickCount();
+    for (;;) {
+        text[0] = 0;
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG,
+                                2000, &length))
+            return std::string(text, length);
+        if (!IsWindow(window) || GetTickCount() - start > 10000)
+            return std::string();
+        Sleep(20);
+    }
 }
 
 std::string ControlText(HWND dialog, int id)
@@ -236,6 +245,7 @@ BoxAnswer AnswerMessageBox(const std::string& caption, int button, DWORD timeout
     answer.text = MessageBoxText(box);
     if (!ClickButton(box, button))
         PostMessageA(box, WM_COMMAND, button, 0);
+    Eventually([&] { return !IsShown(box); }, 10000);
     return answer;
 }
 

@@ -48,7 +48,8 @@ bool ClickButton(HWND dialog, int id);
 bool ClickButtonAndWait(HWND dialog, int id, DWORD timeoutMs = 10000);
 bool PressKey(HWND window, UINT virtualKey);
 
-// Waits for a message box, reads its text and presses the button.
+// Waits for a message box, reads its text and presses the button; returns
+// once the box has gone, so that the next box with its caption is not it.
 struct BoxAnswer {
     bool found;
     std::string text;

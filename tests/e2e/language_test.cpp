@@ -73,6 +73,7 @@ protected:
         FreeLibrary(templates);
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
+        RemoveScriptsLeft();
         DeleteValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
                     "PendingFileRenameOperations");
         CloseFolderWindows("Lumbex");
@@ -209,7 +210,8 @@ TEST_F(German, FilesInUseAreNamedInTheModulesLanguage)
     EXPECT_EQ("kezext.dll\n", ControlText(dialog, 5101));
     EXPECT_FALSE(Exists(folder + "\\kezlng.dll"));
     ClickButton(dialog, IDIGNORE);
-    Sleep(300);
+    // The last message shares the dialog's caption.
+    EXPECT_TRUE(Eventually([&] { return !IsShown(dialog); }, 10000));
     BoxAnswer end = AnswerMessageBox(Text(5104), IDOK, 15000);
     RunResult run = WaitProgram(process, start, 15000);
     CloseHandle(process);

@@ -77,14 +77,10 @@ void ListTree(const std::string& path, std::string* listing)
     FindClose(search);
 }
 
-// A message box with this caption: its text, then the button; returns once
-// the box has gone, so that the next box with the same caption is not it.
+// The tool's message box: its text, then the button.
 BoxAnswer Answer(int button, DWORD timeoutMs)
 {
-    HWND box = WaitForWindow(UninstallCaption, timeoutMs);
-    BoxAnswer answer = AnswerMessageBox(UninstallCaption, button, 0);
-    Eventually([&] { return !box || !IsWindow(box); });
-    return answer;
+    return AnswerMessageBox(UninstallCaption, button, timeoutMs);
 }
 
 class UninstallRun : public testing::Test {
@@ -100,6 +96,7 @@ protected:
     // entry that points out of the folder.
     void Install(const std::string& name)
     {
+        RemoveScriptsLeft();
         root = MakeSandbox("uninstall");
         folder = root + "\\" + name;
         tool = folder + "\\Uninstall.exe";
@@ -120,16 +117,15 @@ protected:
                                "100% sure.txt\r\n..\\bystander.txt\r\n"));
         PlaceLinkStandIns();
         PlaceSetupRegistry(folder);
-        RemoveScriptsLeft();
     }
 
     void TearDown() override
     {
         FreeFiles();
+        RemoveScriptsLeft();
         DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, "PendingFileRenameOperations");
         ForgetSetup();
         RemoveTree(root);
-        RemoveScriptsLeft();
     }
 
     // Files, shortcuts and registry entries as one text, to compare.

@@ -284,24 +284,21 @@ void StartProbe(DWORD platform, const std::string& folder, bool selfDeleting,
     SetCurrentDirectoryA(inner.c_str());
     if (!WriteRemovalScript((inner + "\\Uninstall.exe").c_str()))
         ExitProcess(3);
-    std::string record = folder + "\\record.txt";
+    std::string record = folder + "\\record";
     for (size_t at = record.find('%'); at != std::string::npos; at = record.find('%', at + 2))
         record.insert(at, "%");
+    // Written under another name and then renamed: the record is whole once it is there.
     std::string script = RemovalScript();
-    WriteBytes(script, "@cd > \"" + record + "\"" +
+    WriteBytes(script, "@cd > \"" + record + ".part\"\r\n@ren \"" + record + ".part\" record.txt" +
                            (selfDeleting ? "\r\n@del \"" + script + "\"" : std::string()));
     ExitProcess(StartRemovalScript() ? 0 : 4);
 }
 
-// Until the record holds a whole line: under load the interpreter may have
-// made the file but not yet written it.
+// The probe writes its record under another name and renames it: once
+// there, it is whole.
 std::string WaitForRecord(const std::string& record, const std::string& script)
 {
-    for (int i = 0; i < 200 && (ReadBytes(record).find('\n') == std::string::npos ||
-                                Exists(script));
-         i++)
-        Sleep(50);
-    Sleep(100);
+    Eventually([&] { return Exists(record) && !Exists(script); }, 20000);
     return ReadBytes(record);
 }
 
