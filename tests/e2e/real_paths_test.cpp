@@ -241,12 +241,19 @@ TEST_F(RealPaths, FoldersOfTheSystemsCodePage)
             temp = usual;
         }
         scripts.push_back(temp);
-        runs[i].label = setup.label;
-        ASSERT_TRUE(StartWide(&runs[i], L"\"" + folder + L"\\Uninstall.exe\"", L"C:\\",
+        // One after the other: two runs at once would both give the same
+        // file types back.
+        std::vector<WatchedRun> uninstall(1);
+        uninstall[0].label = setup.label;
+        ASSERT_TRUE(StartWide(&uninstall[0], L"\"" + folder + L"\\Uninstall.exe\"", L"C:\\",
                               variables));
+        WatchRuns(&uninstall, {"Uninstall Lumbex"}, 40000, &report);
+        ExpectNoCrash(report);
+        runs[i] = uninstall[0];
     }
+    std::vector<WatchedRun> none;
     WatchReport report;
-    WatchRuns(&runs, {"Uninstall Lumbex"}, 40000, &report, [&] {
+    WatchRuns(&none, {"Uninstall Lumbex"}, 40000, &report, [&] {
         return std::none_of(scripts.begin(), scripts.end(), ScriptLeftW);
     });
     ExpectNoCrash(report);
