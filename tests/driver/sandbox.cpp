@@ -61,7 +61,10 @@ std::string MakeSandbox(const std::string& name)
     WaitForScripts();
     CreateDirectoryA("C:\\lumbex-tests", NULL);
     std::string path = "C:\\lumbex-tests\\" + name;
-    RemoveTree(path);
+    // A program that has just ended (a script's) may hold a folder in it a
+    // moment longer.
+    for (int i = 0; i < 250 && !RemoveTree(path); i++)
+        Sleep(20);
     CreateDirectoryA(path.c_str(), NULL);
     return path;
 }

@@ -41,11 +41,9 @@ static void WarmUpDesktop()
     DestroyWindow(window);
 }
 
-// Wine's desktop closed under a running test on a busy machine, a second
-// after a thread of the desktop's own process ended (a folder window had
-// closed) while this process's one thread was the desktop's only other
-// user. A second thread of this process on the desktop, for its whole life,
-// keeps the desktop in use.
+// On a busy machine wine's desktop closed under a running test once a folder
+// window of the shell had closed, as if nothing used it any more. A second
+// thread of this process stays on the desktop for the process's whole life.
 static DWORD WINAPI StayOnDesktop(LPVOID)
 {
     CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
