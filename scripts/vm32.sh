@@ -219,7 +219,7 @@ for step in before restart after; do
     cat "$results/$step.log" 2>/dev/null || echo "(no output)"
 done
 echo "---- guest"
-cat "$results/guest.log" 2>/dev/null || tail -n 30 "$out/check/console.log"
+cat "$results/guest.log" 2>/dev/null || tail -n 30 "$out/check/console.log" 2>/dev/null || true
 
 passed=0 failed=0
 for step in before after; do
@@ -243,7 +243,7 @@ else
     echo "vm32: no screenshot of the options dialog with anything on it"
     failed=$((failed + 1))
 fi
-guest=$(awk '$1 == "start" { s = $2 } $1 == "after" { print $2 - s }' "$results/times" 2>/dev/null)
+guest=$(awk '$1 == "start" { s = $2 } $1 == "after" { print $2 - s }' "$results/times" 2>/dev/null || true)
 echo "vm32: $(( $(date +%s) - start )) s, of which ${guest:-?} s in the guest's wine"
 echo "vm32: $passed passed, $failed failed"
 [ $failed = 0 ]
