@@ -145,8 +145,13 @@ if [ -n "$missing" ]; then
 fi
 
 mkdir -p "$cache"
+# One run at a time makes or changes the machine; others wait for it.
+exec 9>"$cache/lock"
+flock 9
 if [ "$(cat "$cache/ready" 2>/dev/null)" != "$recipe" ]; then
+    start=$(date +%s)
     make_image
+    echo "vm32: machine made in $(( $(date +%s) - start )) s"
 fi
 
 # One boot of the machine with this payload folder; the results land in out.
@@ -192,13 +197,12 @@ if [ ! -f "$cache/prefix-ready" ]; then
     payload "$out/payload" prefix
     start=$(date +%s)
     boot "$out/payload" "$out/prefix" write
-    if [ "$(status prefix "$out/prefix")" != 0 ]; then
+    if [ "$(status prefix "$out/prefix" | cut -d' ' -f1)" != 0 ]; then
         echo "vm32: the prefix did not boot; the guest's log:" >&2
         cat "$out/prefix/results/guest.log" "$out/prefix/console.log" >&2 || true
-        rm -f "$cache/ready"  # a half-written image is made anew
         exit 1
     fi
-    echo "vm32: prefix ready after $(( $(date +%s) - start )) s"
+    echo "vm32: prefix ready after $(( $(date +%s) - start )) s ($(status prefix "$out/prefix"))"
     touch "$cache/prefix-ready"
 fi
 [ "${1:-}" = image ] && exit 0

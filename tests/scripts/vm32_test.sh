@@ -5,7 +5,7 @@
 . "$(dirname "$0")/stubs.sh"
 
 fresh_bin vm32
-for tool in tar truncate awk date cut; do ln -s "$(command -v $tool)" "$bin/$tool"; done
+for tool in tar truncate awk date cut flock; do ln -s "$(command -v $tool)" "$bin/$tool"; done
 stub id 'echo 0'
 stub i686-w64-mingw32-g++-posix 'exit 0'
 stub dpkg-query "echo 'install ok installed'"
