@@ -56,4 +56,18 @@ sleep 0.2
 check "the demo fails with up" [ "$status" -ne 0 ]
 check "and stops the display all the same" gone "$display"
 kill "$display" 2>/dev/null
+
+# The demo where wine cannot start 32-bit programs: the 64-bit build under
+# wine's 64-bit loader, and it says so.
+stub wine 'echo "wine: Exec format error" >&2; exit 126'
+stub cmake "echo \"\$*\" >>'$scratch/cmake.log'"
+output=$(LUMBEX_BUILD="$scratch/build64" PATH="$bin" sh "$root/scripts/demo.sh" 2>&1)
+cmake_log=$(cat "$scratch/cmake.log")
+check "without 32-bit programs the demo says it shows the 64-bit build" \
+    contains "$output" "64-bit build"
+check "which it configures with the x86-64 toolchain" \
+    contains "$cmake_log" "-B $scratch/build64/x64 -DCMAKE_TOOLCHAIN_FILE=$root/cmake/mingw-x86_64.cmake"
+check "and builds" contains "$cmake_log" "--build $scratch/build64/x64 -j2 --target Uninstall lumbex_demo"
+check "and runs under wine's 64-bit loader" \
+    contains "$(cat "$scratch/build64/demo/bin/wine" 2>/dev/null)" /usr/lib/wine/wine64
 finish
