@@ -567,3 +567,46 @@ bool DenyKeyAccess(HKEY root, const std::string& path, DWORD rights, REGSAM view
     LocalFree(descriptor);
     return set;
 }
+
+void ListTree(const std::string& path, std::string* listing)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        *listing += path + "\\" + name + " " + std::to_string(found.nFileSizeLow) + "\n";
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListTree(path + "\\" + name, listing);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::string NativeText(const std::string& path, const std::string& name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                      &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char text[512] = {};
+    DWORD size = sizeof text - 1;
+    LONG status = RegQueryValueExA(key, name.c_str(), NULL, NULL, (BYTE*)text, &size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS ? std::string(text) : "<missing>";
+}
+
+std::string FinalPath(const std::string& folder)
+{
+    HANDLE handle = CreateFileA((folder + "\\").c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    char path[MAX_PATH] = "<cannot open>";
+    if (handle != INVALID_HANDLE_VALUE) {
+        if (!GetFinalPathNameByHandleA(handle, path, sizeof path, 0))
+            lstrcpyA(path, "<unknown>");
+        CloseHandle(handle);
+    }
+    return path;
+}

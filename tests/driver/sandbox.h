@@ -49,6 +49,11 @@ bool ScriptLeftW(const std::wstring& temp);
 void RemoveScriptsLeft(const std::string& temp = "");
 
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// Where the system says a folder (given without its closing backslash)
+// lies once open: "\\?\\" and its path; wine drops a trailing blank.
+std::string FinalPath(const std::string& folder);
+// Every file and folder below path with its size, one per line.
+void ListTree(const std::string& path, std::string* listing);
 // Writes all bytes into a handle from CreateFile and closes it.
 bool WriteAndClose(HANDLE file, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
@@ -87,6 +92,9 @@ void DeleteValue(HKEY root, const std::string& path, const std::string& name);
 // Deletes the key if it holds nothing, then each key above it left so, up
 // to the first that holds something; a missing key is passed over.
 void DeleteEmptyKeys(HKEY root, const std::string& path);
+// A text of HKEY_LOCAL_MACHINE in the view that the 64-bit shell reads,
+// whatever this program's; "<no key>" or "<missing>" where there is none.
+std::string NativeText(const std::string& path, const std::string& name);
 // A key and everything below it as readable lines, sorted: "[key]" for each
 // key, then "  name = TYPE data" for each of its values ("@" for the default
 // value; texts quoted, numbers in decimal, bytes in hex). Empty if no key.

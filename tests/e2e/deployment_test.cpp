@@ -368,7 +368,6 @@ TEST_F(Deployment, ARunCutShortAfterAnyChangeIsFinishedByTheNext)
         }
     }
     EXPECT_LT(20, stop);
-    std::printf("[ cut runs ] after each of %d changes\n", stop - 2);
     RemoveScriptsLeft(temp);    // once every interpreter has ended
     for (const std::string& done : roots)
         EXPECT_TRUE(RemoveTree(done)) << done;

@@ -119,20 +119,6 @@ const char* HandlerKeys[] = {
     "*\\shellex\\ContextMenuHandlers\\Lumbex", "Folder\\shellex\\ContextMenuHandlers\\Lumbex",
     "Folder\\shellex\\DragDropHandlers\\Lumbex", "Drives\\shellex\\ContextMenuHandlers\\Lumbex"};
 
-// A text in the view that the 64-bit shell reads, whatever this program's.
-std::string NativeText(const std::string& path, const std::string& name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                      &key) != ERROR_SUCCESS)
-        return "<no key>";
-    char text[512] = {};
-    DWORD size = sizeof text - 1;
-    LONG status = RegQueryValueExA(key, name.c_str(), NULL, NULL, (BYTE*)text, &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(text) : "<missing>";
-}
-
 DWORD FileSize(const std::string& path)
 {
     return (DWORD)ReadBytes(path).size();

@@ -44,39 +44,6 @@ Names PendingDeletions()
     return deletions;
 }
 
-// Whether the system's final name of a folder's handle is the folder's
-// name as written (a closing backslash aside).
-bool HandleNamesFolderWhole(const std::string& folder)
-{
-    HANDLE handle = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, 7, NULL, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    char final[MAX_PATH * 2] = "";
-    if (handle != INVALID_HANDLE_VALUE) {
-        GetFinalPathNameByHandleA(handle, final, sizeof final, 0);
-        CloseHandle(handle);
-    }
-    std::string named = final;
-    return named == "\\\\?\\" + folder.substr(0, folder.size() - 1);
-}
-
-// Every file and folder below path with its size, one per line.
-void ListTree(const std::string& path, std::string* listing)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        *listing += path + "\\" + name + " " + std::to_string(found.nFileSizeLow) + "\n";
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListTree(path + "\\" + name, listing);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // The tool's message box: its text, then the button.
 BoxAnswer Answer(int button, DWORD timeoutMs)
 {
@@ -240,7 +207,7 @@ TEST_F(UninstallRun, ANeighbourNamedWithoutTheTrailingBlankKeepsEverything)
 
     // Wine names such a folder's handle without its blank (Windows keeps
     // it): the folder's entries then seem to lie outside it, and stay.
-    bool namedWhole = HandleNamesFolderWhole(folder + "\\");
+    bool namedWhole = FinalPath(folder) == "\\\\?\\" + folder;
     BoxAnswer question;
     RunResult run = Uninstall(IDYES, &question);
     ASSERT_TRUE(run.finished);

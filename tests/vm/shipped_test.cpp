@@ -36,36 +36,6 @@ bool InView(const std::string& path, REGSAM view)
     return true;
 }
 
-std::string NativeText(const std::string& path, const std::string& name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                      &key) != ERROR_SUCCESS)
-        return "<no key>";
-    char text[512] = {};
-    DWORD size = sizeof text - 1;
-    LONG status = RegQueryValueExA(key, name.c_str(), NULL, NULL, (BYTE*)text, &size);
-    RegCloseKey(key);
-    return status == ERROR_SUCCESS ? std::string(text) : "<missing>";
-}
-
-void ListTree(const std::string& path, std::string* listing)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        *listing += path + "\\" + name + " " + std::to_string(found.nFileSizeLow) + "\n";
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListTree(path + "\\" + name, listing);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-}
-
 // The tool and the product's stand-ins in folder (given with its closing
 // backslash, which keeps a trailing blank), with the installer's list.
 std::string Install(const std::string& sandbox, const std::string& name)
@@ -81,21 +51,6 @@ std::string Install(const std::string& sandbox, const std::string& name)
     EXPECT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
                            "Lumbex.exe\r\nkezext.dll\r\nlicense.txt\r\nregister.frm\r\n"));
     return tool;
-}
-
-// Where the system says a folder lies (wine may give a name ending in a
-// blank a short form of its own).
-std::string FinalPath(const std::string& folder)
-{
-    HANDLE handle = CreateFileA((folder + "\\").c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    char path[MAX_PATH] = "<cannot open>";
-    if (handle != INVALID_HANDLE_VALUE) {
-        if (!GetFinalPathNameByHandleA(handle, path, sizeof path, 0))
-            lstrcpyA(path, "<unknown>");
-        CloseHandle(handle);
-    }
-    return path;
 }
 
 std::string Quoted(const std::string& path)
